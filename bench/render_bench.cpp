@@ -1,0 +1,71 @@
+// How long the engine takes: one point's count, a row through the fast path
+// against the scalar reference, and whole frames of the views a user meets.
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+#include "fractal/fractal.h"
+
+namespace {
+
+// A row across the main cardioid, where most points use the whole limit.
+std::vector<double> row_across_the_set()
+{
+    std::vector<double> xs(FRAME_WIDTH);
+    for (int i = 0; i < FRAME_WIDTH; ++i)
+        xs[i] = -2.0 + i * (2.5 / FRAME_WIDTH);
+    return xs;
+}
+
+void bm_escape_count_scalar_row(benchmark::State &state)
+{
+    const std::vector<double> xs = row_across_the_set();
+    const int limit = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        for (double x : xs)
+            benchmark::DoNotOptimize(escape_count(x, 0.1, limit));
+    state.SetItemsProcessed(state.iterations() * FRAME_WIDTH);
+}
+
+void bm_escape_counts_row(benchmark::State &state)
+{
+    const std::vector<double> xs = row_across_the_set();
+    const int limit = static_cast<int>(state.range(0));
+    std::vector<int> counts(FRAME_WIDTH);
+    for (auto _ : state) {
+        escape_counts(xs.data(), 0.1, FRAME_WIDTH, limit, counts.data());
+        benchmark::DoNotOptimize(counts.data());
+    }
+    state.SetItemsProcessed(state.iterations() * FRAME_WIDTH);
+}
+
+// The start view at the given limit: limit 10 is what a user first sees,
+// 254 the slowest frame the viewer can ask for.
+void bm_render_start_view(benchmark::State &state)
+{
+    BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
+    const int limit = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(render_view(buffer, limit, -2.0, 2.0, -2.0, 2.0));
+    destroy_bitmap(buffer);
+    state.SetItemsProcessed(state.iterations() * FRAME_WIDTH * FRAME_HEIGHT);
+}
+
+} // namespace
+
+BENCHMARK(bm_escape_count_scalar_row)->Arg(10)->Arg(254);
+BENCHMARK(bm_escape_counts_row)->Arg(10)->Arg(254);
+BENCHMARK(bm_render_start_view)->Arg(10)->Arg(254)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    // Memory bitmaps need the library but no display.
+    install_allegro(SYSTEM_NONE, &errno, std::atexit);
+    set_color_depth(8);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,51 @@
+// Renders one whole frame into the back buffer and records the three sample
+// pixels on the way.
+#include "fractal.h"
+
+namespace {
+
+constexpr int CENTRE_COLUMN = 160, CENTRE_ROW = 100;
+constexpr int CORNER_A_COLUMN = 80, CORNER_A_ROW = 50;
+constexpr int CORNER_B_COLUMN = 240, CORNER_B_ROW = 150;
+
+// Points that stay in for the whole limit are members of the set: black, as
+// are points that start outside (count 0). Everything else shows its count.
+int colour_of(int count, int limit)
+{
+    return count == limit ? 0 : count;
+}
+
+} // namespace
+
+view_samples render_view(BITMAP *buffer, int limit, double left, double right, double top, double bottom)
+{
+    const double dx = (right - left) / FRAME_WIDTH;
+    const double dy = (bottom - top) / FRAME_HEIGHT;
+
+    // Every row restarts at `left` and adds dx the same number of times, so
+    // the real parts are the same for all rows: accumulate them once.
+    double xs[FRAME_WIDTH];
+    double x = left;
+    for (int column = 0; column < FRAME_WIDTH; ++column) {
+        xs[column] = x;
+        x += dx;
+    }
+
+    view_samples samples = {};
+    int counts[FRAME_WIDTH];
+    double y = top;
+    for (int row = 0; row < FRAME_HEIGHT; ++row) {
+        escape_counts(xs, y, FRAME_WIDTH, limit, counts);
+        for (int column = 0; column < FRAME_WIDTH; ++column)
+            putpixel(buffer, column, row, colour_of(counts[column], limit));
+
+        if (row == CENTRE_ROW)
+            samples.centre = {xs[CENTRE_COLUMN], y};
+        if (row == CORNER_A_ROW)
+            samples.corner_a = {xs[CORNER_A_COLUMN], y};
+        if (row == CORNER_B_ROW)
+            samples.corner_b = {xs[CORNER_B_COLUMN], y};
+        y += dy;
+    }
+    return samples;
+}

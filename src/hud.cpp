@@ -1,0 +1,26 @@
+// Draws the status line and the centre marker.
+#include "hud.h"
+
+#include <cstdio>
+
+#include "palette.h"
+
+namespace {
+constexpr int STATUS_CENTRE_X = 160, STATUS_Y = 0;
+constexpr int MARKER_X = 160, MARKER_Y = 100;  // the pixel `centre` was sampled at
+}
+
+std::string status_text(complex_value centre, int zoom_count, int max_iterations)
+{
+    // %f of a double needs at most 309 digits before the point, plus the rest.
+    char text[800];
+    std::snprintf(text, sizeof text, "%f + %fi Zoom=%d i=%d", centre.re, centre.im, zoom_count, max_iterations);
+    return text;
+}
+
+void draw_hud(BITMAP *buffer, complex_value centre, int zoom_count, int max_iterations)
+{
+    const std::string text = status_text(centre, zoom_count, max_iterations);
+    textprintf_centre_ex(buffer, font, STATUS_CENTRE_X, STATUS_Y, HUD_COLOUR, -1, "%s", text.c_str());
+    putpixel(buffer, MARKER_X, MARKER_Y, HUD_COLOUR);
+}

@@ -1,0 +1,83 @@
+// vexilo: a keyboard-driven viewer of the Mandelbrot set, 320 x 200 in a
+// 256-colour palette mode. The main routine owns everything that lives for
+// the whole run (the state, the back buffer, the palette) and reads in three
+// parts: start-up, the frame loop, shutdown.
+#include <allegro.h>
+
+#include <cstdio>
+
+#include "fractal/fractal.h"
+#include "hud.h"
+#include "intro.h"
+#include "palette.h"
+#include "present.h"
+#include "viewer_state.h"
+
+namespace {
+
+constexpr int COLOUR_DEPTH = 8;
+
+// Says on stderr, in one line, why the viewer cannot go on, releases what
+// start-up made and gives the exit status. `buffer` may be null.
+int give_up(const char *what, BITMAP *buffer)
+{
+    if (allegro_error[0])
+        std::fprintf(stderr, "vexilo: %s: %s\n", what, allegro_error);
+    else
+        std::fprintf(stderr, "vexilo: %s\n", what);
+    if (buffer)
+        destroy_bitmap(buffer);
+    allegro_exit();
+    return 1;
+}
+
+} // namespace
+
+int main()
+{
+    // Start-up
+    if (allegro_init() != 0)
+        return give_up("cannot start the Allegro library (no X display or console found)", nullptr);
+    install_timer();
+    if (install_keyboard() != 0)
+        return give_up("cannot install the keyboard", nullptr);
+
+    set_color_depth(COLOUR_DEPTH);
+    BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
+    if (!buffer)
+        return give_up("cannot create the back buffer", nullptr);
+    clear_bitmap(buffer);
+
+    if (set_gfx_mode(GFX_AUTODETECT, FRAME_WIDTH, FRAME_HEIGHT, 0, 0) != 0)
+        return give_up("cannot set the 320x200 256-colour mode", buffer);
+
+    PALETTE palette;
+    build_palette(palette);
+    set_palette(palette);
+
+    draw_intro(buffer);
+    present_frame(buffer);
+    // The key that ends the intro stays in the key buffer on purpose: only
+    // held keys matter from here on.
+    while (!keypressed()) {
+    }
+
+    // Frame loop
+    viewer_state state = START_STATE;
+    view_samples samples = {};
+    while (!key[KEY_ESC]) {
+        if (state.redraw) {
+            const view_window &w = state.window;
+            samples = render_view(buffer, state.max_iterations, w.left, w.right, w.top, w.bottom);
+            draw_hud(buffer, samples.centre, state.zoom_count, state.max_iterations);
+            present_frame(buffer);
+        }
+        state.redraw = false;
+    }
+
+    // Shutdown
+    destroy_bitmap(buffer);
+    allegro_exit();
+    return 0;
+}
+END_OF_MAIN()

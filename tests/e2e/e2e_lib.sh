@@ -1,0 +1,79 @@
+# Shared pieces of the end-to-end tests: a private virtual X server, the
+# viewer started inside it, screen grabs, and waiting on conditions.
+# Sourced by the scenario scripts; expects VEXILO and PROBE to be set.
+
+WAIT_SECONDS=${WAIT_SECONDS:-60}
+
+WORK=$(mktemp -d)
+XVFB_PID=
+VIEWER_PID=
+
+cleanup() {
+    [ -n "$VIEWER_PID" ] && kill -9 "$VIEWER_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Runs the command until it succeeds; fails the test after WAIT_SECONDS.
+wait_until() {
+    local what=$1
+    shift
+    local deadline=$((SECONDS + WAIT_SECONDS))
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "timed out waiting for $what"
+        sleep 0.05
+    done
+}
+
+# A 320 x 200 x 24 screen: a grab of the root window is exactly the frame.
+start_xserver() {
+    : >"$WORK/display"
+    Xvfb -displayfd 3 -screen 0 320x200x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    wait_until "the X server" test -s "$WORK/display"
+    export DISPLAY=":$(head -n 1 "$WORK/display")"
+}
+
+# Starts the viewer in its own working directory (where it saves screenshots).
+start_viewer() {
+    mkdir -p "$WORK/cwd"
+    (cd "$WORK/cwd" && exec "$VEXILO" 2>"$WORK/stderr") &
+    VIEWER_PID=$!
+}
+
+viewer_running() {
+    kill -0 "$VIEWER_PID" 2>/dev/null
+}
+
+# Waits for the viewer to end and checks its exit status and silence.
+expect_exit() {
+    local want=$1
+    wait_until "the viewer to exit" eval '! viewer_running'
+    local status=0
+    wait "$VIEWER_PID" || status=$?
+    VIEWER_PID=
+    [ "$status" -eq "$want" ] || fail "exit status $status, expected $want; stderr: $(cat "$WORK/stderr")"
+}
+
+# Grabs the whole screen into $1 as a binary PPM.
+grab() {
+    xwd -root -silent | convert xwd:- -strip -depth 8 "ppm:$1"
+}
+
+screen_shows_intro() {
+    grab "$WORK/grab.ppm" && "$PROBE" intro "$WORK/grab.ppm" 2>/dev/null
+}
+
+# screen_shows_frame LIMIT ZOOM LEFT RIGHT TOP BOTTOM
+screen_shows_frame() {
+    grab "$WORK/grab.ppm" && "$PROBE" frame "$WORK/grab.ppm" "$@" 2>/dev/null
+}
+
+START_FRAME=(10 1 -2 2 -2 2)

@@ -1,0 +1,85 @@
+// The escape-time count: the radius-2 boundary, the limit, known points, and
+// the fast row path against the one-point reference.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "fractal/fractal.h"
+
+namespace {
+
+struct escape_case {
+    const char *name;
+    double re, im;
+    int limit;
+    int expected;
+};
+
+TEST(escape_count, BoundaryAndKnownPoints)
+{
+    const escape_case cases[] = {
+        {"outside at the start: no step", 3.0, 0.0, 10, 0},
+        {"|c|^2 exactly 4 stays in for one step", 2.0, 0.0, 10, 1},
+        {"-2 stays on the circle forever", -2.0, 0.0, 10, 10},
+        {"-2 at the largest limit", -2.0, 0.0, 254, 254},
+        {"origin", 0.0, 0.0, 10, 10},
+        {"origin at limit 0", 0.0, 0.0, 0, 0},
+        {"limit 0 outside", 3.0, 0.0, 0, 0},
+        {"limit 0 on the circle", 2.0, 0.0, 0, 0},
+        {"1 reaches exactly 2, then 5", 1.0, 0.0, 10, 2},
+        {"1 with limit 1", 1.0, 0.0, 1, 1},
+        {"i falls into the cycle -1+i, -i", 0.0, 1.0, 254, 254},
+        {"2i on the circle for one step", 0.0, 2.0, 10, 1},
+        {"-1 has period 2", -1.0, 0.0, 254, 254},
+        {"-1.5 on the real segment of the set", -1.5, 0.0, 254, 254},
+        {"0.5+0.5i leaves on the fourth step", 0.5, 0.5, 254, 4},
+        {"far away", -1.0e300, 1.0e300, 254, 0},
+    };
+    for (const escape_case &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(escape_count(c.re, c.im, c.limit), c.expected);
+    }
+}
+
+TEST(complex_square, DoublesTheRealPartBeforeMultiplying)
+{
+    // (2 * re) * im and 2 * (re * im) differ in the last bit for these.
+    const double re = 0.1, im = 0.7;
+    const complex_value z = complex_square({re, im});
+    EXPECT_EQ(z.im, (2.0 * re) * im);
+    EXPECT_EQ(z.re, re * re - im * im);
+    const complex_value minus_i_squared = complex_square({0.0, -1.0});
+    EXPECT_EQ(minus_i_squared.re, -1.0);
+    EXPECT_EQ(minus_i_squared.im, -0.0);
+}
+
+// The fast row path must agree with the one-point reference on every point,
+// whatever the limit, including rows whose length is not a whole number of
+// vector groups and points right on the radius-2 circle.
+TEST(escape_counts, MatchesTheReferenceBitForBit)
+{
+    const int limits[] = {-1, 0, 1, 2, 10, 100, 254};
+    const double rows_im[] = {-2.0, -1.0, -0.6495, 0.0, 0.1, 0.64, 1.0, 2.0};
+    for (int length : {1, 7, 8, 13, 320}) {
+        std::vector<double> xs(length);
+        for (int i = 0; i < length; ++i)
+            xs[i] = -2.25 + i * (3.0 / length);
+        xs[0] = -2.0;
+        if (length > 3) {
+            xs[1] = 2.0;
+            xs[2] = 1.0;
+            xs[3] = std::nextafter(2.0, 3.0);
+        }
+        for (int limit : limits)
+            for (double im : rows_im) {
+                std::vector<int> counts(length, -7);
+                escape_counts(xs.data(), im, length, limit, counts.data());
+                for (int i = 0; i < length; ++i)
+                    ASSERT_EQ(counts[i], escape_count(xs[i], im, limit))
+                        << "re=" << xs[i] << " im=" << im << " limit=" << limit << " length=" << length;
+            }
+    }
+}
+
+} // namespace
