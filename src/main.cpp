@@ -37,7 +37,7 @@ int main()
 {
     // Start-up
     if (allegro_init() != 0)
-        return give_up("cannot start the Allegro library (no X display or console found)", nullptr);
+        return give_up("cannot start the Allegro library (no usable X display or console)", nullptr);
     install_timer();
     if (install_keyboard() != 0)
         return give_up("cannot install the keyboard", nullptr);

@@ -14,8 +14,10 @@ intro_then_frame_then_escape() {
     wait_until "the intro screen" screen_shows_intro
     xdotool key space
     wait_until "the first frame" screen_shows_frame "${START_FRAME[@]}"
-    xdotool key Escape
+    # Held, as a person holds a key: the loop reads held keys, not presses.
+    xdotool keydown Escape
     expect_exit 0
+    xdotool keyup Escape
     [ ! -s "$WORK/stderr" ] || fail "unexpected output: $(cat "$WORK/stderr")"
 }
 
@@ -44,6 +46,19 @@ no_display() {
     expect_exit 1
     [ "$(wc -l <"$WORK/stderr")" -eq 1 ] || fail "expected one line, got: $(cat "$WORK/stderr")"
     grep -q '^vexilo: ' "$WORK/stderr" || fail "message does not name the program: $(cat "$WORK/stderr")"
+}
+
+# When the graphics mode cannot be set (here: the library is told to use a
+# driver the X server lacks), the viewer names the failure and exits 1.
+no_graphics_mode() {
+    start_xserver
+    mkdir -p "$WORK/home"
+    printf '[graphics]\ngfx_card = DGA2\n' >"$WORK/home/.allegrorc"
+    HOME="$WORK/home" start_viewer
+    expect_exit 1
+    [ "$(wc -l <"$WORK/stderr")" -eq 1 ] || fail "expected one line, got: $(cat "$WORK/stderr")"
+    grep -q '^vexilo: cannot set the 320x200 256-colour mode: ' "$WORK/stderr" ||
+        fail "message does not say what failed: $(cat "$WORK/stderr")"
 }
 
 "$SCENARIO"
