@@ -9,6 +9,7 @@
 #include "fractal/fractal.h"
 #include "hud.h"
 #include "intro.h"
+#include "keys.h"
 #include "palette.h"
 #include "present.h"
 #include "viewer_state.h"
@@ -73,6 +74,7 @@ int main()
             present_frame(buffer);
         }
         state.redraw = false;
+        state = handle_keys(state, samples, buffer, palette);
     }
 
     // Shutdown

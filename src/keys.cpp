@@ -1,0 +1,76 @@
+// Turns the held command keys into changes of the viewer's state.
+#include "keys.h"
+
+#include "screenshot.h"
+
+namespace {
+
+constexpr int PAN_PIXELS = 5;
+constexpr int MIN_ITERATIONS = 0;
+constexpr double ZOOM_OUT_HALF_SIZE = 2.0;
+
+int clamp_iterations(int limit)
+{
+    if (limit > MAX_ITERATIONS_CAP)
+        return MAX_ITERATIONS_CAP;
+    if (limit < MIN_ITERATIONS)
+        return MIN_ITERATIONS;
+    return limit;
+}
+
+} // namespace
+
+viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffer, const PALETTE palette)
+{
+    view_window &w = state.window;
+    // In screen terms each arrow moves the view its own way whichever way the
+    // window runs: pan_y is negative when `top` is the larger.
+    const double pan_x = (w.right - w.left) / FRAME_WIDTH * PAN_PIXELS;
+    const double pan_y = (w.bottom - w.top) / FRAME_HEIGHT * PAN_PIXELS;
+
+    if (key[KEY_DOWN]) {
+        w.top += pan_y;
+        w.bottom += pan_y;
+        state.redraw = true;
+    }
+    if (key[KEY_LEFT]) {
+        w.left -= pan_x;
+        w.right -= pan_x;
+        state.redraw = true;
+    }
+    if (key[KEY_RIGHT]) {
+        w.left += pan_x;
+        w.right += pan_x;
+        state.redraw = true;
+    }
+    if (key[KEY_UP]) {
+        w.top -= pan_y;
+        w.bottom -= pan_y;
+        state.redraw = true;
+    }
+    if (key[KEY_L]) {
+        state.max_iterations = clamp_iterations(state.max_iterations + 1);
+        state.redraw = true;
+    }
+    if (key[KEY_K]) {
+        state.max_iterations = clamp_iterations(state.max_iterations - 1);
+        state.redraw = true;
+    }
+    // The picture on screen is already the one to save: no redraw. A failed
+    // save changes nothing and the viewer carries on.
+    if (key[KEY_S])
+        save_screenshot(SCREENSHOT_FILE, buffer, palette);
+    if (key[KEY_O]) {
+        w = {samples.corner_a.re, samples.corner_b.re, samples.corner_a.im, samples.corner_b.im};
+        state.zoom_count += 1;
+        state.redraw = true;
+    }
+    if (key[KEY_I]) {
+        const complex_value c = samples.centre;
+        w = {c.re - ZOOM_OUT_HALF_SIZE, c.re + ZOOM_OUT_HALF_SIZE, c.im + ZOOM_OUT_HALF_SIZE,
+             c.im - ZOOM_OUT_HALF_SIZE};
+        state.zoom_count = 1;
+        state.redraw = true;
+    }
+    return state;
+}
