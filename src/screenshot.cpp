@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,7 +23,6 @@ namespace {
 // The worst run-length encoding of a 320 x 200 picture takes two bytes a
 // pixel, plus the 128-byte header and the 769-byte palette trailer.
 constexpr size_t PCX_CAPACITY = 2 * 320 * 200 + 128 + 769 + 1024;
-constexpr int TEMP_NAME_ATTEMPTS = 100;
 constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, by open()
 
 struct pcx_bytes {
@@ -106,12 +106,14 @@ std::string directory_of(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string temp_name(const std::string &path, int attempt)
+// ".<name>.<process id>.tmp" beside `path`: this process's own temporary
+// name, used by one save at a time.
+std::string temp_name(const std::string &path)
 {
     const size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return directory + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".tmp";
+    return directory + "." + name + "." + std::to_string(getpid()) + ".tmp";
 }
 
 // Makes the rename itself survive a machine that stops.
@@ -124,24 +126,40 @@ void sync_directory(const std::string &directory)
     }
 }
 
-// Gives the complete anonymous file `fd` a temporary name, then renames it
-// over `path`. The name exists only between the two calls.
+// Gives the complete anonymous file behind `fd_link` the name `temp`, then
+// renames it over `path`. Only system calls: safe in a vfork child. A `temp`
+// already there can only be left over from a dead process of the same id.
+int name_and_rename(const char *fd_link, const char *temp, const char *path)
+{
+    if (linkat(AT_FDCWD, fd_link, AT_FDCWD, temp, AT_SYMLINK_FOLLOW) != 0) {
+        if (errno != EEXIST || unlink(temp) != 0 || linkat(AT_FDCWD, fd_link, AT_FDCWD, temp, AT_SYMLINK_FOLLOW) != 0)
+            return 1;
+    }
+    if (rename(temp, path) != 0) {
+        unlink(temp);
+        return 1;
+    }
+    return 0;
+}
+
+// Publishes the complete anonymous file `fd` as `path`. Its name exists only
+// between the link and the rename, and those two run in a child process of
+// their own: a kill of the viewer at that moment cannot strand the name.
 bool publish_anonymous(int fd, const std::string &path)
 {
+    // Prepared before the fork: the child may make system calls only.
     const std::string fd_link = "/proc/self/fd/" + std::to_string(fd);
-    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
-        const std::string temp = temp_name(path, attempt);
-        if (linkat(AT_FDCWD, fd_link.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            if (errno == EEXIST)
-                continue;
+    const std::string temp = temp_name(path);
+    const pid_t child = vfork();
+    if (child == 0)
+        _exit(name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()));
+    if (child < 0)
+        return name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()) == 0;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR)
             return false;
-        }
-        if (rename(temp.c_str(), path.c_str()) == 0)
-            return true;
-        unlink(temp.c_str());
-        return false;
-    }
-    return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 bool save_anonymous(const std::string &path, const pcx_bytes &bytes)
@@ -156,22 +174,20 @@ bool save_anonymous(const std::string &path, const pcx_bytes &bytes)
 
 bool save_named(const std::string &path, const pcx_bytes &bytes)
 {
-    for (int attempt = 0; attempt < TEMP_NAME_ATTEMPTS; ++attempt) {
-        const std::string temp = temp_name(path, attempt);
-        // O_EXCL never follows a link: an existing name, link or not, is skipped.
-        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, NEW_FILE_MODE);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        const bool written = write_durably(fd, bytes);
-        const bool closed = close(fd) == 0;
-        if (written && closed && rename(temp.c_str(), path.c_str()) == 0)
-            return true;
-        unlink(temp.c_str());
+    const std::string temp = temp_name(path);
+    // O_EXCL never follows a link. A name already there is a leftover of a
+    // dead process with this one's id: remove it and try once more.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(temp.c_str(), flags, NEW_FILE_MODE);
+    if (fd < 0 && errno == EEXIST && unlink(temp.c_str()) == 0)
+        fd = open(temp.c_str(), flags, NEW_FILE_MODE);
+    if (fd < 0)
         return false;
-    }
+    const bool written = write_durably(fd, bytes);
+    const bool closed = close(fd) == 0;
+    if (written && closed && rename(temp.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(temp.c_str());
     return false;
 }
 

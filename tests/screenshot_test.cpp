@@ -154,6 +154,17 @@ TEST_P(screenshot_test, FailuresLeaveNoFileBehind)
     }
 }
 
+// A kill between naming the temporary file and renaming it would leave the
+// name behind; the process that gets the same id later reuses and clears it.
+TEST_P(screenshot_test, ClearsAnOldTemporaryFileOfItsOwnId)
+{
+    const std::string leftover = directory + "/.vexilo.pcx." + std::to_string(getpid()) + ".tmp";
+    write_file(leftover, "left over by a dead process");
+    ASSERT_TRUE(save(target));
+    EXPECT_EQ(entries(directory), std::set<std::string>{"vexilo.pcx"});
+    EXPECT_EQ(read_file(target)[0], 10);
+}
+
 // A file size limit makes every write past it fail, as a full disk would.
 TEST_P(screenshot_test, AFailedWriteKeepsTheOldFile)
 {

@@ -12,7 +12,7 @@ cleanup() {
     [ -n "$VIEWER_PID" ] && kill -9 "$VIEWER_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
-    rm -rf "$WORK"
+    [ -n "${KEEP_WORK:-}" ] && echo "kept $WORK" >&2 || rm -rf "$WORK"
 }
 trap cleanup EXIT
 
@@ -77,3 +77,59 @@ screen_shows_frame() {
 }
 
 START_FRAME=(10 1 -2 2 -2 2)
+
+# Leaves the intro with a key that is no command and waits for the first frame.
+leave_intro() {
+    wait_until "the intro screen" screen_shows_intro
+    xdotool key space
+    wait_until "the first frame" screen_shows_frame "${START_FRAME[@]}"
+}
+
+screen_differs_from() {
+    grab "$WORK/now.ppm" && ! cmp -s "$1" "$WORK/now.ppm"
+}
+
+# Holds a key until the screen changes, as a person holds a key and watches.
+hold_until_screen_changes() {
+    grab "$WORK/before.ppm"
+    xdotool keydown "$1"
+    wait_until "the screen to change under $1" screen_differs_from "$WORK/before.ppm"
+    xdotool keyup "$1"
+}
+
+SHOT=
+shot_id() {
+    stat -c %i "$WORK/cwd/vexilo.pcx" 2>/dev/null
+}
+
+shot_replaced_since() {
+    local now
+    now=$(shot_id) && [ "$now" != "$1" ]
+}
+
+# Holds S until vexilo.pcx has been replaced, then decodes it to $WORK/shot.ppm
+# with ImageMagick.
+take_screenshot() {
+    local before
+    before=$(shot_id)
+    xdotool keydown s
+    wait_until "vexilo.pcx to be written" shot_replaced_since "$before"
+    xdotool keyup s
+    convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" || fail "vexilo.pcx does not decode"
+}
+
+# True once no process (the viewer or a child of it) works in its directory.
+viewer_processes_gone() {
+    local p
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/cwd" 2>/dev/null)" = "$WORK/cwd" ] && return 1
+    done
+    return 0
+}
+
+# Only vexilo.pcx in the viewer's directory: no temporary file left behind.
+expect_only_the_screenshot() {
+    local names
+    names=$(ls -A "$WORK/cwd")
+    [ "$names" = "vexilo.pcx" ] || fail "unexpected files: $names"
+}

@@ -61,5 +61,81 @@ no_graphics_mode() {
         fail "message does not say what failed: $(cat "$WORK/stderr")"
 }
 
+# Every command key, held then released, then S: the saved picture is the
+# engine's frame for the state some number of held passes reaches, and the
+# screen shows the same frame.
+commands_then_screenshot() {
+    start_xserver
+    start_viewer
+    leave_intro
+    # The states the viewer may be in: more than one where neighbouring
+    # numbers of passes give the same picture.
+    echo "${START_FRAME[*]}" >"$WORK/states"
+    for command in Right Down Left Up l k o i; do
+        hold_until_screen_changes "$command"
+        take_screenshot
+        "$PROBE" follow "$WORK/shot.ppm" "$(echo "$command" | tr 'A-Z' 'a-z')" <"$WORK/states" >"$WORK/next" ||
+            fail "the picture saved after holding $command is no frame of any state reached"
+        mv "$WORK/next" "$WORK/states"
+        # Every candidate gives the saved picture: the screen must show it too.
+        local first
+        read -r -a first <"$WORK/states"
+        screen_shows_frame "${first[@]}" || fail "the screen after $command differs from the saved picture"
+    done
+    expect_only_the_screenshot
+    xdotool keydown Escape
+    expect_exit 0
+    xdotool keyup Escape
+}
+
+# Holding S rewrites the file again and again but never changes the screen.
+holding_s_keeps_the_screen() {
+    start_xserver
+    start_viewer
+    leave_intro
+    grab "$WORK/before.ppm"
+    xdotool keydown s
+    local seen=0 last=""
+    while [ "$seen" -lt 3 ]; do
+        wait_until "vexilo.pcx to be written again" shot_replaced_since "$last"
+        last=$(shot_id)
+        seen=$((seen + 1))
+    done
+    grab "$WORK/during.ppm"
+    xdotool keyup s
+    cmp -s "$WORK/before.ppm" "$WORK/during.ppm" || fail "holding S changed the screen"
+    convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm"
+    "$PROBE" frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "the saved picture is not the first frame"
+    expect_only_the_screenshot
+    xdotool keydown Escape
+    expect_exit 0
+    xdotool keyup Escape
+}
+
+# Killed again and again while S is held, the viewer never leaves a torn
+# vexilo.pcx nor a stray temporary file.
+killed_while_saving() {
+    start_xserver
+    for round in 1 2 3 4 5 6 7 8; do
+        start_viewer
+        leave_intro
+        xdotool keydown s
+        wait_until "vexilo.pcx to be written" test -e "$WORK/cwd/vexilo.pcx"
+        # Land the kill at a different point of the write cycle each round.
+        local first
+        first=$(shot_id)
+        [ $((round % 2)) -eq 0 ] && wait_until "another write" shot_replaced_since "$first"
+        kill -9 "$VIEWER_PID"
+        wait "$VIEWER_PID" 2>/dev/null
+        VIEWER_PID=
+        xdotool keyup s
+        wait_until "the viewer's processes to end" viewer_processes_gone
+        expect_only_the_screenshot
+        convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" ||
+            fail "round $round: vexilo.pcx does not decode"
+        "$PROBE" frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "round $round: vexilo.pcx is not the frame"
+    done
+}
+
 "$SCENARIO"
 echo "PASS: $SCENARIO"
