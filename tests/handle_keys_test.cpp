@@ -204,6 +204,23 @@ TEST_F(handle_keys_test, ScreenshotSavesWithoutRedrawOrChange)
     EXPECT_EQ(access(SCREENSHOT_FILE, R_OK), 0) << "S wrote no " << SCREENSHOT_FILE;
 }
 
+// S with an arrow saves the frame already rendered, before the pan shows.
+TEST_F(handle_keys_test, ScreenshotWithAnArrowSavesTheFrameBeforeThePan)
+{
+    const viewer_state after = pass(START_STATE, {KEY_S, KEY_RIGHT});
+    EXPECT_TRUE(after.redraw);
+    EXPECT_EQ(after.window.left, -1.9375);
+    PALETTE loaded_palette;
+    BITMAP *saved = load_pcx(SCREENSHOT_FILE, loaded_palette);
+    ASSERT_NE(saved, nullptr);
+    int differing = 0;
+    for (int y = 0; y < FRAME_HEIGHT; ++y)
+        for (int x = 0; x < FRAME_WIDTH; ++x)
+            differing += getpixel(saved, x, y) != getpixel(buffer, x, y);
+    EXPECT_EQ(differing, 0);
+    destroy_bitmap(saved);
+}
+
 TEST_F(handle_keys_test, NoKeyChangesNothing)
 {
     const viewer_state after = pass(START_STATE, {KEY_A, KEY_SPACE, KEY_ENTER});
