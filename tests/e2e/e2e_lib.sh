@@ -71,9 +71,16 @@ screen_shows_intro() {
     grab "$WORK/grab.ppm" && "$PROBE" intro "$WORK/grab.ppm" 2>/dev/null
 }
 
+# picture_shows_frame PICTURE LIMIT ZOOM LEFT RIGHT TOP BOTTOM
+picture_shows_frame() {
+    local picture=$1
+    shift
+    echo "$*" | "$PROBE" frame "$picture"
+}
+
 # screen_shows_frame LIMIT ZOOM LEFT RIGHT TOP BOTTOM
 screen_shows_frame() {
-    grab "$WORK/grab.ppm" && "$PROBE" frame "$WORK/grab.ppm" "$@" 2>/dev/null
+    grab "$WORK/grab.ppm" && picture_shows_frame "$WORK/grab.ppm" "$@"
 }
 
 START_FRAME=(10 1 -2 2 -2 2)

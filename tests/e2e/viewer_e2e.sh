@@ -105,7 +105,7 @@ holding_s_keeps_the_screen() {
     xdotool keyup s
     cmp -s "$WORK/before.ppm" "$WORK/during.ppm" || fail "holding S changed the screen"
     convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm"
-    "$PROBE" frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "the saved picture is not the first frame"
+    picture_shows_frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "the saved picture is not the first frame"
     expect_only_the_screenshot
     xdotool keydown Escape
     expect_exit 0
@@ -133,7 +133,7 @@ killed_while_saving() {
         expect_only_the_screenshot
         convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" ||
             fail "round $round: vexilo.pcx does not decode"
-        "$PROBE" frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "round $round: vexilo.pcx is not the frame"
+        picture_shows_frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "round $round: vexilo.pcx is not the frame"
     done
 }
 
