@@ -114,15 +114,26 @@ shot_replaced_since() {
     now=$(shot_id) && [ "$now" != "$1" ]
 }
 
-# Holds S until vexilo.pcx has been replaced, then decodes it to $WORK/shot.ppm
-# with ImageMagick.
+# Holds S until vexilo.pcx has been replaced, then decodes it.
 take_screenshot() {
     local before
     before=$(shot_id)
     xdotool keydown s
     wait_until "vexilo.pcx to be written" shot_replaced_since "$before"
     xdotool keyup s
+    decode_screenshot
+}
+
+# Decodes vexilo.pcx with ImageMagick, an independent reader, to $WORK/shot.ppm.
+decode_screenshot() {
     convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" || fail "vexilo.pcx does not decode"
+}
+
+# Holds Escape, as a person does, until the viewer has quit with status 0.
+quit_with_escape() {
+    xdotool keydown Escape
+    expect_exit 0
+    xdotool keyup Escape
 }
 
 # True once no process (the viewer or a child of it) works in its directory.

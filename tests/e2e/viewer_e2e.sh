@@ -14,10 +14,7 @@ intro_then_frame_then_escape() {
     wait_until "the intro screen" screen_shows_intro
     xdotool key space
     wait_until "the first frame" screen_shows_frame "${START_FRAME[@]}"
-    # Held, as a person holds a key: the loop reads held keys, not presses.
-    xdotool keydown Escape
-    expect_exit 0
-    xdotool keyup Escape
+    quit_with_escape
     [ ! -s "$WORK/stderr" ] || fail "unexpected output: $(cat "$WORK/stderr")"
 }
 
@@ -83,9 +80,7 @@ commands_then_screenshot() {
         screen_shows_frame "${first[@]}" || fail "the screen after $command differs from the saved picture"
     done
     expect_only_the_screenshot
-    xdotool keydown Escape
-    expect_exit 0
-    xdotool keyup Escape
+    quit_with_escape
 }
 
 # Holding S rewrites the file again and again but never changes the screen.
@@ -104,12 +99,10 @@ holding_s_keeps_the_screen() {
     grab "$WORK/during.ppm"
     xdotool keyup s
     cmp -s "$WORK/before.ppm" "$WORK/during.ppm" || fail "holding S changed the screen"
-    convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm"
+    decode_screenshot
     picture_shows_frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "the saved picture is not the first frame"
     expect_only_the_screenshot
-    xdotool keydown Escape
-    expect_exit 0
-    xdotool keyup Escape
+    quit_with_escape
 }
 
 # Killed again and again while S is held, the viewer never leaves a torn
@@ -131,8 +124,7 @@ killed_while_saving() {
         xdotool keyup s
         wait_until "the viewer's processes to end" viewer_processes_gone
         expect_only_the_screenshot
-        convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" ||
-            fail "round $round: vexilo.pcx does not decode"
+        decode_screenshot
         picture_shows_frame "$WORK/shot.ppm" "${START_FRAME[@]}" || fail "round $round: vexilo.pcx is not the frame"
     done
 }
