@@ -18,11 +18,13 @@
 #include <cstring>
 #include <string>
 
+#include "fractal/fractal.h"
+
 namespace {
 
-// The worst run-length encoding of a 320 x 200 picture takes two bytes a
-// pixel, plus the 128-byte header and the 769-byte palette trailer.
-constexpr size_t PCX_CAPACITY = 2 * 320 * 200 + 128 + 769 + 1024;
+// The worst run-length encoding of a frame takes two bytes a pixel, plus the
+// 128-byte header and the 769-byte palette trailer.
+constexpr size_t PCX_CAPACITY = 2 * FRAME_WIDTH * FRAME_HEIGHT + 128 + 769;
 constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, by open()
 
 struct pcx_bytes {
@@ -97,7 +99,7 @@ bool write_durably(int fd, const pcx_bytes &bytes)
     return write_all(fd, bytes.data, bytes.size) && fsync(fd) == 0;
 }
 
-// The directory part of `path` ("." for a bare name), and the name part.
+// The directory part of `path`, "." for a bare name.
 std::string directory_of(const std::string &path)
 {
     const size_t slash = path.rfind('/');
