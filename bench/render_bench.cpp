@@ -53,11 +53,24 @@ void bm_render_start_view(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * FRAME_WIDTH * FRAME_HEIGHT);
 }
 
+// A window wholly inside the main cardioid: every pixel runs the whole limit,
+// the slowest frame there is.
+void bm_render_inside_the_set(benchmark::State &state)
+{
+    BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
+    const int limit = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(render_view(buffer, limit, -0.2, 0.2, -0.2, 0.2));
+    destroy_bitmap(buffer);
+    state.SetItemsProcessed(state.iterations() * FRAME_WIDTH * FRAME_HEIGHT);
+}
+
 } // namespace
 
 BENCHMARK(bm_escape_count_scalar_row)->Arg(10)->Arg(254);
 BENCHMARK(bm_escape_counts_row)->Arg(10)->Arg(254);
 BENCHMARK(bm_render_start_view)->Arg(10)->Arg(254)->Unit(benchmark::kMillisecond);
+BENCHMARK(bm_render_inside_the_set)->Arg(254)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
