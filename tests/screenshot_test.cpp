@@ -135,8 +135,9 @@ TEST_P(screenshot_test, NewFileGetsTheUmaskMode)
 
 TEST_P(screenshot_test, FailuresLeaveNoFileBehind)
 {
-    // No such directory.
+    // No such directory; a directory no one may write to, root included.
     EXPECT_FALSE(save(directory + "/missing/vexilo.pcx"));
+    EXPECT_FALSE(save("/proc/vexilo.pcx"));
 
     // A directory standing where the file would go: the temporary file is
     // written, the rename fails, and the temporary file must go.

@@ -8,6 +8,7 @@ WORK=$(mktemp -d)
 XVFB_PID=
 VIEWER_PID=
 
+# KEEP_WORK=1 keeps the grabs and files of a run for a look afterwards.
 cleanup() {
     [ -n "$VIEWER_PID" ] && kill -9 "$VIEWER_PID" 2>/dev/null
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null

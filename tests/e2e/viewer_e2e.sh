@@ -129,5 +129,19 @@ killed_while_saving() {
     done
 }
 
+# With its directory gone every save fails: nothing is shown, nothing is
+# printed, and the viewer goes on answering keys.
+failed_save_carries_on() {
+    start_xserver
+    start_viewer
+    leave_intro
+    rmdir "$WORK/cwd" || fail "cannot remove the viewer's directory"
+    xdotool keydown s
+    hold_until_screen_changes Right
+    xdotool keyup s
+    quit_with_escape
+    [ ! -s "$WORK/stderr" ] || fail "unexpected output: $(cat "$WORK/stderr")"
+}
+
 "$SCENARIO"
 echo "PASS: $SCENARIO"
