@@ -19,6 +19,9 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    [ -s "$WORK/stderr" ] && echo "viewer's stderr: $(cat "$WORK/stderr")" >&2
+    [ -s "$WORK/xvfb.log" ] && echo "X server's log: $(tail -n 5 "$WORK/xvfb.log")" >&2
+    [ -s "$WORK/grab.ppm" ] && echo "last grab: $(convert "$WORK/grab.ppm" -format '%wx%h, %k colours' info: 2>&1)" >&2
     exit 1
 }
 
@@ -86,9 +89,14 @@ screen_shows_frame() {
 
 START_FRAME=(10 1 -2 2 -2 2)
 
+viewer_shows_intro() {
+    viewer_running || fail "the viewer ended before showing its intro"
+    screen_shows_intro
+}
+
 # Leaves the intro with a key that is no command and waits for the first frame.
 leave_intro() {
-    wait_until "the intro screen" screen_shows_intro
+    wait_until "the intro screen" viewer_shows_intro
     xdotool key space
     wait_until "the first frame" screen_shows_frame "${START_FRAME[@]}"
 }

@@ -11,7 +11,7 @@ SCENARIO=$3
 intro_then_frame_then_escape() {
     start_xserver
     start_viewer
-    wait_until "the intro screen" screen_shows_intro
+    wait_until "the intro screen" viewer_shows_intro
     xdotool key space
     wait_until "the first frame" screen_shows_frame "${START_FRAME[@]}"
     quit_with_escape
@@ -23,7 +23,7 @@ intro_then_frame_then_escape() {
 escape_at_intro() {
     start_xserver
     start_viewer
-    wait_until "the intro screen" screen_shows_intro
+    wait_until "the intro screen" viewer_shows_intro
     xdotool keydown Escape
     while viewer_running; do
         if screen_shows_frame "${START_FRAME[@]}"; then
