@@ -26,18 +26,4 @@ TEST(build_palette, EntriesAlongTheRamps)
     }
 }
 
-TEST(build_palette, OnlyTheHudColourHasRedOrGreen)
-{
-    PALETTE palette;
-    build_palette(palette);
-    for (int i = 0; i < PAL_SIZE; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_LE(palette[i].b, 63);
-        if (i != HUD_COLOUR) {
-            EXPECT_EQ(palette[i].r, 0);
-            EXPECT_EQ(palette[i].g, 0);
-        }
-    }
-}
-
 } // namespace
