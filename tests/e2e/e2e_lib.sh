@@ -41,8 +41,10 @@ start_xserver() {
     : >"$WORK/display"
     Xvfb -displayfd 3 -screen 0 320x200x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    wait_until "the X server" test -s "$WORK/display"
+    wait_until "the X server's display number" test -s "$WORK/display"
     export DISPLAY=":$(head -n 1 "$WORK/display")"
+    # The number can come before the server takes connections.
+    wait_until "the X server to answer" eval 'xdotool getdisplaygeometry >/dev/null 2>&1'
 }
 
 # Starts the viewer in its own working directory (where it saves screenshots).
