@@ -42,16 +42,23 @@ TEST(escape_count, BoundaryAndKnownPoints)
     }
 }
 
-TEST(complex_square, DoublesTheRealPartBeforeMultiplying)
+TEST(complex_square, KnownSquares)
 {
-    // (2 * re) * im and 2 * (re * im) differ in the last bit for these.
-    const double re = 0.1, im = 0.7;
-    const complex_value z = complex_square({re, im});
-    EXPECT_EQ(z.im, (2.0 * re) * im);
-    EXPECT_EQ(z.re, re * re - im * im);
-    const complex_value minus_i_squared = complex_square({0.0, -1.0});
-    EXPECT_EQ(minus_i_squared.re, -1.0);
-    EXPECT_EQ(minus_i_squared.im, -0.0);
+    struct square_case {
+        complex_value z, expected;
+    };
+    const square_case cases[] = {
+        {{3.0, 4.0}, {-7.0, 24.0}},
+        {{0.0, -1.0}, {-1.0, -0.0}},
+        {{-2.0, 0.0}, {4.0, -0.0}},
+        {{0.5, 0.5}, {0.0, 0.5}},
+    };
+    for (const square_case &c : cases) {
+        const complex_value got = complex_square(c.z);
+        EXPECT_EQ(got.re, c.expected.re);
+        EXPECT_EQ(got.im, c.expected.im);
+        EXPECT_EQ(std::signbit(got.im), std::signbit(c.expected.im)) << c.z.re << "," << c.z.im;
+    }
 }
 
 // Every row path must agree with the one-point reference on every point,

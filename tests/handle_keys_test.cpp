@@ -11,6 +11,7 @@
 #include "fractal/fractal.h"
 #include "keys.h"
 #include "palette.h"
+#include "pixels.h"
 
 namespace {
 
@@ -145,11 +146,7 @@ TEST_F(handle_keys_test, ScreenshotSavesTheFrameBeforeThePan)
     PALETTE loaded_palette;
     BITMAP *saved = load_pcx(SCREENSHOT_FILE, loaded_palette);
     ASSERT_NE(saved, nullptr);
-    int differing = 0;
-    for (int y = 0; y < FRAME_HEIGHT; ++y)
-        for (int x = 0; x < FRAME_WIDTH; ++x)
-            differing += getpixel(saved, x, y) != getpixel(buffer, x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(count_differing_pixels(saved, buffer), 0);
     destroy_bitmap(saved);
 }
 

@@ -16,6 +16,7 @@
 #include "fractal/fractal.h"
 #include "hud.h"
 #include "palette.h"
+#include "pixels.h"
 #include "screenshot.h"
 
 namespace {
@@ -74,13 +75,7 @@ TEST_P(screenshot_test, DecodesToTheFrameAndPalette)
     PALETTE loaded_palette;
     BITMAP *loaded = load_pcx(target.c_str(), loaded_palette);
     ASSERT_NE(loaded, nullptr);
-    ASSERT_EQ(loaded->w, FRAME_WIDTH);
-    ASSERT_EQ(loaded->h, FRAME_HEIGHT);
-    int differing = 0;
-    for (int y = 0; y < FRAME_HEIGHT; ++y)
-        for (int x = 0; x < FRAME_WIDTH; ++x)
-            differing += getpixel(loaded, x, y) != getpixel(frame, x, y);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(count_differing_pixels(loaded, frame), 0);
     EXPECT_EQ(getpixel(loaded, 160, 100), HUD_COLOUR);
     for (int i = 0; i < PAL_SIZE; ++i) {
         SCOPED_TRACE(i);
@@ -156,14 +151,24 @@ TEST_P(screenshot_test, FailuresLeaveNoFileBehind)
 }
 
 // A kill between naming the temporary file and renaming it would leave the
-// name behind; the process that gets the same id later reuses and clears it.
-TEST_P(screenshot_test, ClearsAnOldTemporaryFileOfItsOwnId)
+// name behind; the process that gets the same id later clears it, and a link
+// planted at that name is removed, never written through.
+TEST_P(screenshot_test, ClearsAnOldTemporaryNameOfItsOwnId)
 {
     const std::string leftover = directory + "/.vexilo.pcx." + std::to_string(getpid()) + ".tmp";
-    write_file(leftover, "left over by a dead process");
-    ASSERT_TRUE(save(target));
-    EXPECT_EQ(entries(directory), std::set<std::string>{"vexilo.pcx"});
-    EXPECT_EQ(read_file(target)[0], 10);
+    for (bool planted_link : {false, true}) {
+        SCOPED_TRACE(planted_link ? "link" : "file");
+        const std::string victim = directory + "/victim";
+        write_file(victim, "untouched");
+        if (planted_link)
+            ASSERT_EQ(symlink("victim", leftover.c_str()), 0);
+        else
+            write_file(leftover, "left over by a dead process");
+        ASSERT_TRUE(save(target));
+        EXPECT_EQ(entries(directory), (std::set<std::string>{"victim", "vexilo.pcx"}));
+        EXPECT_EQ(read_file(victim), "untouched");
+        EXPECT_EQ(read_file(target)[0], 10);
+    }
 }
 
 // A file size limit makes every write past it fail, as a full disk would.

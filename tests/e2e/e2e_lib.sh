@@ -115,7 +115,6 @@ hold_until_screen_changes() {
     xdotool keyup "$1"
 }
 
-SHOT=
 shot_id() {
     stat -c %i "$WORK/cwd/vexilo.pcx" 2>/dev/null
 }
@@ -140,11 +139,20 @@ decode_screenshot() {
     convert "pcx:$WORK/cwd/vexilo.pcx" -strip -depth 8 "ppm:$WORK/shot.ppm" || fail "vexilo.pcx does not decode"
 }
 
-# Holds Escape, as a person does, until the viewer has quit with status 0.
+# Holds Escape, as a person does, until the viewer has quit with status 0
+# without a word.
 quit_with_escape() {
     xdotool keydown Escape
     expect_exit 0
     xdotool keyup Escape
+    [ ! -s "$WORK/stderr" ] || fail "unexpected output: $(cat "$WORK/stderr")"
+}
+
+# Exit status 1 and one line on stderr that matches the pattern $1.
+expect_failure_message() {
+    expect_exit 1
+    [ "$(wc -l <"$WORK/stderr")" -eq 1 ] || fail "expected one line, got: $(cat "$WORK/stderr")"
+    grep -q "$1" "$WORK/stderr" || fail "message does not say what failed: $(cat "$WORK/stderr")"
 }
 
 # True once no process (the viewer or a child of it) works in its directory.
