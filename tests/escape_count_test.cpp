@@ -68,7 +68,7 @@ TEST(escape_counts, EveryPathMatchesTheReferenceBitForBit)
 {
     const int limits[] = {-1, 0, 1, 2, 10, 100, 254};
     const double rows_im[] = {-2.0, -1.0, -0.6495, 0.0, 0.1, 0.64, 1.0, 2.0};
-    for (row_path path : {row_path::avx2, row_path::two_lanes, row_path::scalar}) {
+    for (row_path path : {row_path::avx512, row_path::avx2, row_path::two_lanes, row_path::scalar}) {
         if (!row_path_available(path))
             continue;
         for (int length : {1, 7, 8, 13, 16, 23, 320}) {

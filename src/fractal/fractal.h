@@ -41,11 +41,15 @@ int escape_count(double c_re, double c_im, int limit);
 void escape_counts(const double *c_re, double c_im, int count, int limit, int *counts);
 
 // The ways escape_counts can go, exposed so that tests and benchmarks can
-// hold each against the reference: the widest vectors the processor has
-// (AVX2, 4 lanes), two lanes (SSE2 on x86-64), or escape_count point by point.
-enum class row_path { avx2, two_lanes, scalar };
+// hold each against the reference: AVX-512 (8 lanes), AVX2 (4 lanes), two
+// lanes (SSE2 on x86-64), or escape_count point by point. The vector paths
+// stop an orbit as soon as it repeats a point exactly, which cannot change a
+// count. escape_counts_on returns the orbit steps it computed, lanes of a
+// vector counted alike whether or not they were still needed.
+enum class row_path { avx512, avx2, two_lanes, scalar };
 bool row_path_available(row_path path);
-void escape_counts_on(row_path path, const double *c_re, double c_im, int count, int limit, int *counts);
+row_path fastest_row_path();
+long long escape_counts_on(row_path path, const double *c_re, double c_im, int count, int limit, int *counts);
 
 // Draws the window [left, right) x [top, bottom) into `buffer`, a 320 x 200
 // 8-bit bitmap: pixel (column, row) samples left + column steps of
