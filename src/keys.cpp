@@ -1,6 +1,8 @@
 // Turns the held command keys into changes of the viewer's state.
 #include "keys.h"
 
+#include <climits>
+
 #include "screenshot.h"
 
 namespace {
@@ -62,7 +64,10 @@ viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffe
         save_screenshot(SCREENSHOT_FILE, buffer, palette);
     if (key[KEY_O]) {
         w = {samples.corner_a.re, samples.corner_b.re, samples.corner_a.im, samples.corner_b.im};
-        state.zoom_count += 1;
+        // Held for ever, the counter stops at its largest value rather than
+        // overflowing.
+        if (state.zoom_count < INT_MAX)
+            state.zoom_count += 1;
         state.redraw = true;
     }
     if (key[KEY_I]) {

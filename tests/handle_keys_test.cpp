@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -105,6 +106,24 @@ TEST_F(handle_keys_test, ZoomWindowsComeExactlyFromTheSamples)
     EXPECT_EQ(out.window.top, start_samples.centre.im + 2.0);
     EXPECT_EQ(out.window.bottom, start_samples.centre.im - 2.0);
     EXPECT_EQ(out.window.top - out.window.bottom, 4.0);
+}
+
+TEST_F(handle_keys_test, ZoomCounterCountsInsAndStopsAtItsLargest)
+{
+    struct zoom_case {
+        int start;
+        std::initializer_list<int> held;
+        int expected;
+    };
+    const zoom_case cases[] = {
+        {1, {KEY_O}, 2},           {41, {KEY_O}, 42}, {INT_MAX - 1, {KEY_O}, INT_MAX}, {INT_MAX, {KEY_O}, INT_MAX},
+        {INT_MAX, {KEY_I}, 1},     {7, {KEY_O, KEY_I}, 1},
+    };
+    for (const zoom_case &c : cases) {
+        viewer_state state = START_STATE;
+        state.zoom_count = c.start;
+        EXPECT_EQ(pass(state, c.held).zoom_count, c.expected) << "from " << c.start;
+    }
 }
 
 TEST_F(handle_keys_test, IterationLimitStepsAndClamps)
