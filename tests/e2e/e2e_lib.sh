@@ -20,6 +20,7 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     [ -s "$WORK/stderr" ] && echo "viewer's stderr: $(cat "$WORK/stderr")" >&2
+    [ -s "$WORK/valgrind.log" ] && echo "valgrind: $(head -n 40 "$WORK/valgrind.log")" >&2
     [ -s "$WORK/xvfb.log" ] && echo "X server's log: $(tail -n 5 "$WORK/xvfb.log")" >&2
     [ -s "$WORK/grab.ppm" ] && echo "last grab: $(convert "$WORK/grab.ppm" -format '%wx%h, %k colours' info: 2>&1)" >&2
     exit 1
@@ -47,10 +48,12 @@ start_xserver() {
     wait_until "the X server to answer" eval 'xdotool getdisplaygeometry >/dev/null 2>&1'
 }
 
-# Starts the viewer in its own working directory (where it saves screenshots).
+# Starts the viewer in its own working directory (where it saves screenshots),
+# under the command in the array VIEWER_UNDER if one is set (valgrind, say).
+VIEWER_UNDER=()
 start_viewer() {
     mkdir -p "$WORK/cwd"
-    (cd "$WORK/cwd" && exec "$VEXILO" 2>"$WORK/stderr") &
+    (cd "$WORK/cwd" && exec "${VIEWER_UNDER[@]}" "$VEXILO" 2>"$WORK/stderr") &
     VIEWER_PID=$!
 }
 

@@ -123,22 +123,11 @@ int scancode_of(const char *name)
     return -1;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Answers one command about the picture `rgb`: 0 a match, 1 none, 2 bad input.
+int probe(int argc, char **argv, const std::vector<unsigned char> &rgb, BITMAP *frame, const PALETTE palette)
 {
-    std::vector<unsigned char> rgb;
-    if (argc < 3 || install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0 || !read_ppm(argv[2], &rgb)) {
-        std::fprintf(stderr, "usage: frame_probe intro|frame|follow PICTURE.ppm [KEY]\n");
-        return 2;
-    }
-    set_color_depth(8);
-    BITMAP *frame = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
-    PALETTE palette;
-    build_palette(palette);
     const std::string command = argv[1];
     viewer_state state;
-
     if (command == "intro") {
         draw_intro(frame);
         return shows(rgb, frame, palette) ? 0 : 1;
@@ -154,4 +143,24 @@ int main(int argc, char **argv)
         return matched > 0 ? 0 : 1;
     }
     return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::vector<unsigned char> rgb;
+    if (argc < 3 || install_allegro(SYSTEM_NONE, &errno, std::atexit) != 0 || !read_ppm(argv[2], &rgb)) {
+        std::fprintf(stderr, "usage: frame_probe intro|frame|follow PICTURE.ppm [KEY]\n");
+        return 2;
+    }
+    set_color_depth(8);
+    BITMAP *frame = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
+    if (!frame)
+        return 2;
+    PALETTE palette;
+    build_palette(palette);
+    const int status = probe(argc, argv, rgb, frame, palette);
+    destroy_bitmap(frame);
+    return status;
 }
