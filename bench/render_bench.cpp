@@ -77,7 +77,8 @@ void bm_row(benchmark::State &state, row_path path, int limit)
 void register_benchmarks()
 {
     for (const scene &s : SCENES) {
-        benchmark::RegisterBenchmark((std::string("BM_reference/") + s.name).c_str(), bm_frame<render_view_reference>, s)
+        benchmark::RegisterBenchmark((std::string("BM_reference/") + s.name).c_str(), bm_frame<render_view_reference>,
+                                     s)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark((std::string("BM_render_view/") + s.name).c_str(), bm_frame<render_view>, s)
             ->Unit(benchmark::kMillisecond);
@@ -85,8 +86,10 @@ void register_benchmarks()
     const struct {
         const char *name;
         row_path path;
-    } paths[] = {{"avx512", row_path::avx512}, {"avx2", row_path::avx2},
-                 {"two_lanes", row_path::two_lanes}, {"scalar", row_path::scalar}};
+    } paths[] = {{"avx512", row_path::avx512},
+                 {"avx2", row_path::avx2},
+                 {"two_lanes", row_path::two_lanes},
+                 {"scalar", row_path::scalar}};
     for (const auto &p : paths)
         for (int limit : {10, 254})
             benchmark::RegisterBenchmark((std::string("BM_row/") + p.name + "/" + std::to_string(limit)).c_str(),

@@ -7,8 +7,8 @@
 
 namespace {
 constexpr int STATUS_CENTRE_X = 160, STATUS_Y = 0;
-constexpr int MARKER_X = 160, MARKER_Y = 100;  // the pixel `centre` was sampled at
-}
+constexpr int MARKER_X = 160, MARKER_Y = 100; // the pixel `centre` was sampled at
+} // namespace
 
 std::string status_text(complex_value centre, int zoom_count, int max_iterations)
 {

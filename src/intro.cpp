@@ -22,10 +22,7 @@ constexpr intro_line LINES[INTRO_LINE_COUNT] = {
 
 } // namespace
 
-const intro_line *intro_lines()
-{
-    return LINES;
-}
+const intro_line *intro_lines() { return LINES; }
 
 void draw_intro(BITMAP *buffer)
 {

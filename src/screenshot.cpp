@@ -25,7 +25,7 @@ namespace {
 // The worst run-length encoding of a frame takes two bytes a pixel, plus the
 // 128-byte header and the 769-byte palette trailer.
 constexpr size_t PCX_CAPACITY = 2 * FRAME_WIDTH * FRAME_HEIGHT + 128 + 769;
-constexpr mode_t NEW_FILE_MODE = 0666;  // less the umask, by open()
+constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, by open()
 
 struct pcx_bytes {
     unsigned char data[PCX_CAPACITY];
@@ -59,13 +59,10 @@ int sink_putc(int c, void *userdata)
     return sink_fwrite(&byte, 1, userdata) == 1 ? byte : EOF;
 }
 
-int sink_ferror(void *userdata)
-{
-    return static_cast<pcx_bytes *>(userdata)->overflowed;
-}
+int sink_ferror(void *userdata) { return static_cast<pcx_bytes *>(userdata)->overflowed; }
 
-const PACKFILE_VTABLE SINK_VTABLE = {sink_close, sink_getc, sink_ungetc, sink_fread, sink_putc,
-                                     sink_fwrite, sink_fseek, sink_feof, sink_ferror};
+const PACKFILE_VTABLE SINK_VTABLE = {sink_close,  sink_getc,  sink_ungetc, sink_fread, sink_putc,
+                                     sink_fwrite, sink_fseek, sink_feof,   sink_ferror};
 
 bool encode_pcx(BITMAP *buffer, const PALETTE palette, pcx_bytes *bytes)
 {
@@ -94,10 +91,7 @@ bool write_all(int fd, const unsigned char *data, size_t size)
     return true;
 }
 
-bool write_durably(int fd, const pcx_bytes &bytes)
-{
-    return write_all(fd, bytes.data, bytes.size) && fsync(fd) == 0;
-}
+bool write_durably(int fd, const pcx_bytes &bytes) { return write_all(fd, bytes.data, bytes.size) && fsync(fd) == 0; }
 
 // The directory part of `path`, "." for a bare name.
 std::string directory_of(const std::string &path)

@@ -14,9 +14,9 @@ struct view_window {
 
 struct viewer_state {
     view_window window;
-    int max_iterations;  // 0 ... MAX_ITERATIONS_CAP
-    int zoom_count;      // zoom-ins since the last zoom-out, starting at 1
-    bool redraw;         // render at the start of the next pass
+    int max_iterations; // 0 ... MAX_ITERATIONS_CAP
+    int zoom_count;     // zoom-ins since the last zoom-out, starting at 1
+    bool redraw;        // render at the start of the next pass
 };
 
 // The highest iteration limit: the renderer then writes indices up to 253,

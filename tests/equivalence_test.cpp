@@ -27,8 +27,8 @@ struct window_case {
 std::string describe(const window_case &w)
 {
     std::ostringstream out;
-    out << std::hexfloat << "generator start " << GENERATOR_START << ", window left " << w.left << " right "
-        << w.right << " top " << w.top << " bottom " << w.bottom << std::defaultfloat << " limit " << w.limit;
+    out << std::hexfloat << "generator start " << GENERATOR_START << ", window left " << w.left << " right " << w.right
+        << " top " << w.top << " bottom " << w.bottom << std::defaultfloat << " limit " << w.limit;
     return out.str();
 }
 
@@ -96,10 +96,7 @@ struct frame_bitmap {
     ~frame_bitmap() { destroy_bitmap(bitmap); }
 };
 
-bool same_bits(const view_samples &a, const view_samples &b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+bool same_bits(const view_samples &a, const view_samples &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(render_view, EqualsThePlainLoopOnRandomWindows)
 {

@@ -116,8 +116,8 @@ TEST_F(handle_keys_test, ZoomCounterCountsInsAndStopsAtItsLargest)
         int expected;
     };
     const zoom_case cases[] = {
-        {1, {KEY_O}, 2},           {41, {KEY_O}, 42}, {INT_MAX - 1, {KEY_O}, INT_MAX}, {INT_MAX, {KEY_O}, INT_MAX},
-        {INT_MAX, {KEY_I}, 1},     {7, {KEY_O, KEY_I}, 1},
+        {1, {KEY_O}, 2},       {41, {KEY_O}, 42},      {INT_MAX - 1, {KEY_O}, INT_MAX}, {INT_MAX, {KEY_O}, INT_MAX},
+        {INT_MAX, {KEY_I}, 1}, {7, {KEY_O, KEY_I}, 1},
     };
     for (const zoom_case &c : cases) {
         viewer_state state = START_STATE;
@@ -134,8 +134,8 @@ TEST_F(handle_keys_test, IterationLimitStepsAndClamps)
         int expected;
     };
     const limit_case cases[] = {
-        {10, {KEY_L}, 11}, {10, {KEY_K}, 9},  {253, {KEY_L}, 254},        {254, {KEY_L}, 254},
-        {0, {KEY_K}, 0},   {1, {KEY_K}, 0},   {10, {KEY_L, KEY_K}, 10},   {254, {KEY_L, KEY_K}, 253},
+        {10, {KEY_L}, 11},      {10, {KEY_K}, 9}, {253, {KEY_L}, 254},      {254, {KEY_L}, 254},
+        {0, {KEY_K}, 0},        {1, {KEY_K}, 0},  {10, {KEY_L, KEY_K}, 10}, {254, {KEY_L, KEY_K}, 253},
         {0, {KEY_L, KEY_K}, 0},
     };
     for (const limit_case &c : cases) {

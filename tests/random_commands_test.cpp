@@ -31,10 +31,7 @@ double accumulated(double start, double step, int times)
     return start;
 }
 
-bool same_value(complex_value got, double re, double im)
-{
-    return got.re == re && got.im == im;
-}
+bool same_value(complex_value got, double re, double im) { return got.re == re && got.im == im; }
 
 class random_commands_test : public testing::Test {
 protected:
@@ -92,8 +89,7 @@ protected:
         const double dx = (w.right - w.left) / FRAME_WIDTH, dy = (w.bottom - w.top) / FRAME_HEIGHT;
         ASSERT_TRUE(same_value(samples.centre, accumulated(w.left, dx, 160), accumulated(w.top, dy, 100))) << where();
         ASSERT_TRUE(same_value(samples.corner_a, accumulated(w.left, dx, 80), accumulated(w.top, dy, 50))) << where();
-        ASSERT_TRUE(same_value(samples.corner_b, accumulated(w.left, dx, 240), accumulated(w.top, dy, 150)))
-            << where();
+        ASSERT_TRUE(same_value(samples.corner_b, accumulated(w.left, dx, 240), accumulated(w.top, dy, 150))) << where();
     }
 
     std::string where() const

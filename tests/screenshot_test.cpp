@@ -27,10 +27,7 @@ std::string read_file(const std::string &path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void write_file(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void write_file(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 // Every case runs both ways of reaching the directory.
 class screenshot_test : public testing::TestWithParam<temporary_file> {

@@ -6,10 +6,7 @@ namespace {
 constexpr double ESCAPE_RADIUS_SQUARED = 4.0;
 }
 
-complex_value complex_square(complex_value z)
-{
-    return {z.re * z.re - z.im * z.im, (2.0 * z.re) * z.im};
-}
+complex_value complex_square(complex_value z) { return {z.re * z.re - z.im * z.im, (2.0 * z.re) * z.im}; }
 
 int escape_count(double c_re, double c_im, int limit)
 {

@@ -123,7 +123,7 @@ __attribute__((target("avx2"))) long long escape_group_avx2(const double *c_re, 
 }
 
 __attribute__((target("avx512f"))) long long escape_group_avx512(const double *c_re, double c_im, int limit,
-                                                                  int *counts)
+                                                                 int *counts)
 {
     return escape_group<double8, bits8>(c_re, c_im, limit, counts);
 }

@@ -18,9 +18,9 @@ struct complex_value {
 // The complex values the renderer met at three fixed pixels of its frame.
 // The viewer reads them instead of converting pixels to coordinates itself.
 struct view_samples {
-    complex_value centre;    // pixel (160, 100): the status line, the zoom-out
-    complex_value corner_a;  // pixel (80, 50): new left and top of the zoom-in
-    complex_value corner_b;  // pixel (240, 150): new right and bottom of the zoom-in
+    complex_value centre;   // pixel (160, 100): the status line, the zoom-out
+    complex_value corner_a; // pixel (80, 50): new left and top of the zoom-in
+    complex_value corner_b; // pixel (240, 150): new right and bottom of the zoom-in
 };
 
 constexpr int FRAME_WIDTH = 320;

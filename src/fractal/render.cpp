@@ -10,10 +10,7 @@ constexpr int CORNER_B_COLUMN = 240, CORNER_B_ROW = 150;
 
 // Points that stay in for the whole limit are members of the set: black, as
 // are points that start outside (count 0). Everything else shows its count.
-int colour_of(int count, int limit)
-{
-    return count == limit ? 0 : count;
-}
+int colour_of(int count, int limit) { return count == limit ? 0 : count; }
 
 } // namespace
 

@@ -97,7 +97,7 @@ int follow(const std::vector<unsigned char> &rgb, int scancode, viewer_state sta
         key[scancode] = 0;
         if (std::memcmp(&next.window, &state.window, sizeof state.window) == 0 &&
             next.max_iterations == state.max_iterations && next.zoom_count == state.zoom_count)
-            break;  // clamped: every later pass gives this same frame
+            break; // clamped: every later pass gives this same frame
         state = next;
         samples = draw_frame(frame, state);
         if (shows(rgb, frame, palette)) {
