@@ -123,7 +123,8 @@ void sync_directory(const std::string &directory)
 }
 
 // Gives the complete anonymous file behind `fd_link` the name `temp`, then
-// renames it over `path`. Only system calls: safe in a vfork child. A `temp`
+// renames it over `path`. Only async-signal-safe system calls: safe in the
+// child of a multi-threaded process. A `temp`
 // already there can only be left over from a dead process of the same id.
 int name_and_rename(const char *fd_link, const char *temp, const char *path)
 {
@@ -143,10 +144,10 @@ int name_and_rename(const char *fd_link, const char *temp, const char *path)
 // their own: a kill of the viewer at that moment cannot strand the name.
 bool publish_anonymous(int fd, const std::string &path)
 {
-    // Prepared before the fork: the child may make system calls only.
+    // Prepared before the fork: the child may make such system calls only.
     const std::string fd_link = "/proc/self/fd/" + std::to_string(fd);
     const std::string temp = temp_name(path);
-    const pid_t child = vfork();
+    const pid_t child = fork();
     if (child == 0)
         _exit(name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()));
     if (child < 0)

@@ -13,6 +13,7 @@
 // Brent's doubling window keeps the cost to one saved point per lane.
 #include "fractal.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -49,7 +50,7 @@ template <typename real, typename bits>
     real cr[VECTORS], zr[VECTORS], zi[VECTORS];
     bits active[VECTORS], n[VECTORS], cycled[VECTORS], saved_re[VECTORS], saved_im[VECTORS];
     for (int v = 0; v < VECTORS; ++v) {
-        std::memcpy(&cr[v], c_re + v * LANES, sizeof(real));
+        std::memcpy(&cr[v], c_re + static_cast<std::ptrdiff_t>(v) * LANES, sizeof(real));
         zr[v] = cr[v];
         zi[v] = real{} + c_im;
         active[v] = ~bits{};

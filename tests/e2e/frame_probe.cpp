@@ -16,7 +16,9 @@
 // Exit status 0 on a match, 1 on none, 2 on bad input.
 #include <allegro.h>
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,7 +34,7 @@
 namespace {
 
 constexpr int MAX_PASSES = 5000;
-constexpr size_t PICTURE_BYTES = FRAME_WIDTH * FRAME_HEIGHT * 3;
+constexpr size_t PICTURE_BYTES = static_cast<size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 3;
 
 bool read_ppm(const char *path, std::vector<unsigned char> *rgb)
 {
@@ -74,6 +76,15 @@ void print_state(const viewer_state &state)
     std::printf("%d %d %a %a %a %a\n", state.max_iterations, state.zoom_count, w.left, w.right, w.top, w.bottom);
 }
 
+bool same_bits(const view_window &a, const view_window &b)
+{
+    const double as[] = {a.left, a.right, a.top, a.bottom}, bs[] = {b.left, b.right, b.top, b.bottom};
+    for (int i = 0; i < 4; ++i)
+        if (std::bit_cast<std::uint64_t>(as[i]) != std::bit_cast<std::uint64_t>(bs[i]))
+            return false;
+    return true;
+}
+
 // Draws the frame the viewer shows for `state` and returns its samples.
 view_samples draw_frame(BITMAP *frame, const viewer_state &state)
 {
@@ -95,8 +106,8 @@ int follow(const std::vector<unsigned char> &rgb, int scancode, viewer_state sta
         state.redraw = false;
         const viewer_state next = handle_keys(state, samples, frame, palette);
         key[scancode] = 0;
-        if (std::memcmp(&next.window, &state.window, sizeof state.window) == 0 &&
-            next.max_iterations == state.max_iterations && next.zoom_count == state.zoom_count)
+        if (same_bits(next.window, state.window) && next.max_iterations == state.max_iterations &&
+            next.zoom_count == state.zoom_count)
             break; // clamped: every later pass gives this same frame
         state = next;
         samples = draw_frame(frame, state);
