@@ -40,7 +40,9 @@ wait_until() {
 # A 320 x 200 x 24 screen: a grab of the root window is exactly the frame.
 start_xserver() {
     : >"$WORK/display"
-    Xvfb -displayfd 3 -screen 0 320x200x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
+    # -noreset: by default the server resets whenever its last client leaves,
+    # and a client connecting during the reset is refused.
+    Xvfb -displayfd 3 -screen 0 320x200x24 -nolisten tcp -noreset 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
     wait_until "the X server's display number" test -s "$WORK/display"
     export DISPLAY=":$(head -n 1 "$WORK/display")"
