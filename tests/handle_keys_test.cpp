@@ -2,10 +2,7 @@
 // effect, keys held together in one pass, clamps, and the exact zoom windows.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <climits>
-#include <filesystem>
 #include <initializer_list>
 #include <string>
 
@@ -13,6 +10,7 @@
 #include "keys.h"
 #include "palette.h"
 #include "pixels.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -23,18 +21,9 @@ protected:
         buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
         build_palette(palette);
         start_samples = render_view(buffer, START_STATE.max_iterations, -2.0, 2.0, -2.0, 2.0);
-        // Screenshots land in a directory of the test's own.
-        char pattern[] = "/tmp/vexilo-keys-XXXXXX";
-        directory = mkdtemp(pattern);
-        ASSERT_EQ(chdir(directory.c_str()), 0);
     }
 
-    void TearDown() override
-    {
-        destroy_bitmap(buffer);
-        ASSERT_EQ(chdir("/"), 0);
-        std::filesystem::remove_all(directory);
-    }
+    void TearDown() override { destroy_bitmap(buffer); }
 
     // One pass of the frame loop's key handling with exactly `held` down.
     viewer_state pass(viewer_state state, std::initializer_list<int> held)
@@ -51,7 +40,7 @@ protected:
     BITMAP *buffer = nullptr;
     PALETTE palette;
     view_samples start_samples;
-    std::string directory;
+    scratch_directory directory; // where screenshots land
 };
 
 // From the start window five pixels are 4 / 320 * 5 = 0.0625 across and

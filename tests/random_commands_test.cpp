@@ -4,8 +4,6 @@
 // gives. The generator starts from a fixed value, printed with any failure.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "hud.h"
 #include "keys.h"
 #include "palette.h"
+#include "scratch_directory.h"
 
 namespace {
 
@@ -40,17 +39,9 @@ protected:
         buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
         ASSERT_NE(buffer, nullptr);
         build_palette(palette);
-        char pattern[] = "/tmp/vexilo-random-XXXXXX";
-        directory = mkdtemp(pattern);
-        ASSERT_EQ(chdir(directory.c_str()), 0);
     }
 
-    void TearDown() override
-    {
-        destroy_bitmap(buffer);
-        ASSERT_EQ(chdir("/"), 0);
-        std::filesystem::remove_all(directory);
-    }
+    void TearDown() override { destroy_bitmap(buffer); }
 
     // Holds `held` for `passes` passes of the frame loop (everything but the
     // Escape test and the copy to the screen), checking after each one.
@@ -99,7 +90,7 @@ protected:
 
     BITMAP *buffer = nullptr;
     PALETTE palette;
-    std::string directory;
+    scratch_directory directory; // where screenshots land
     viewer_state state = START_STATE;
     view_samples samples = {};
     long pass_number = 0;
