@@ -7,7 +7,6 @@
 
 namespace {
 constexpr int STATUS_CENTRE_X = 160, STATUS_Y = 0;
-constexpr int MARKER_X = 160, MARKER_Y = 100; // the pixel `centre` was sampled at
 } // namespace
 
 std::string status_text(complex_value centre, int zoom_count, int max_iterations)
@@ -22,5 +21,6 @@ void draw_hud(BITMAP *buffer, complex_value centre, int zoom_count, int max_iter
 {
     const std::string text = status_text(centre, zoom_count, max_iterations);
     textprintf_centre_ex(buffer, font, STATUS_CENTRE_X, STATUS_Y, HUD_COLOUR, -1, "%s", text.c_str());
-    putpixel(buffer, MARKER_X, MARKER_Y, HUD_COLOUR);
+    // The marker sits on the pixel whose value the status line shows.
+    putpixel(buffer, CENTRE_COLUMN, CENTRE_ROW, HUD_COLOUR);
 }

@@ -30,26 +30,21 @@ viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffe
     const double pan_x = (w.right - w.left) / FRAME_WIDTH * PAN_PIXELS;
     const double pan_y = (w.bottom - w.top) / FRAME_HEIGHT * PAN_PIXELS;
 
-    if (key[KEY_DOWN]) {
-        w.top += pan_y;
-        w.bottom += pan_y;
-        state.redraw = true;
-    }
-    if (key[KEY_LEFT]) {
-        w.left -= pan_x;
-        w.right -= pan_x;
-        state.redraw = true;
-    }
-    if (key[KEY_RIGHT]) {
-        w.left += pan_x;
-        w.right += pan_x;
-        state.redraw = true;
-    }
-    if (key[KEY_UP]) {
-        w.top -= pan_y;
-        w.bottom -= pan_y;
-        state.redraw = true;
-    }
+    // The arrows in their fixed order, each moving one pair of edges. Adding
+    // the negated step is the same IEEE operation as subtracting it.
+    const struct {
+        int scancode;
+        double *low, *high, step;
+    } arrows[] = {{KEY_DOWN, &w.top, &w.bottom, pan_y},
+                  {KEY_LEFT, &w.left, &w.right, -pan_x},
+                  {KEY_RIGHT, &w.left, &w.right, pan_x},
+                  {KEY_UP, &w.top, &w.bottom, -pan_y}};
+    for (const auto &arrow : arrows)
+        if (key[arrow.scancode]) {
+            *arrow.low += arrow.step;
+            *arrow.high += arrow.step;
+            state.redraw = true;
+        }
     if (key[KEY_L]) {
         state.max_iterations = clamp_iterations(state.max_iterations + 1);
         state.redraw = true;

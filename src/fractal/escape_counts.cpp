@@ -169,8 +169,3 @@ row_path fastest_row_path()
         return row_path::avx2;
     return row_path::two_lanes;
 }
-
-void escape_counts(const double *c_re, double c_im, int count, int limit, int *counts)
-{
-    escape_counts_on(fastest_row_path(), c_re, c_im, count, limit, counts);
-}

@@ -26,6 +26,11 @@ struct view_samples {
 constexpr int FRAME_WIDTH = 320;
 constexpr int FRAME_HEIGHT = 200;
 
+// The pixels whose complex values view_samples records.
+constexpr int CENTRE_COLUMN = 160, CENTRE_ROW = 100;
+constexpr int CORNER_A_COLUMN = 80, CORNER_A_ROW = 50;
+constexpr int CORNER_B_COLUMN = 240, CORNER_B_ROW = 150;
+
 // z squared: re = re*re - im*im, im = (2.0*re)*im (the 2 multiplies re first).
 complex_value complex_square(complex_value z);
 
@@ -36,16 +41,13 @@ complex_value complex_square(complex_value z);
 int escape_count(double c_re, double c_im, int limit);
 
 // escape_count for `count` points sharing one imaginary part `c_im`, with the
-// real parts in `c_re`; writes count results to `counts`. Bit-for-bit equal to
-// calling escape_count on each point; faster where the processor allows.
-void escape_counts(const double *c_re, double c_im, int count, int limit, int *counts);
-
-// The ways escape_counts can go, exposed so that tests and benchmarks can
-// hold each against the reference: AVX-512 (8 lanes), AVX2 (4 lanes), two
+// real parts in `c_re`; writes count results to `counts`, bit for bit those of
+// escape_count, by one of these paths: AVX-512 (8 lanes), AVX2 (4 lanes), two
 // lanes (SSE2 on x86-64), or escape_count point by point. The vector paths
 // stop an orbit as soon as it repeats a point exactly, which cannot change a
-// count. escape_counts_on returns the orbit steps it computed, lanes of a
-// vector counted alike whether or not they were still needed.
+// count. Returns the orbit steps computed, lanes of a vector counted alike
+// whether or not they were still needed. fastest_row_path is the widest path
+// this processor has.
 enum class row_path { avx512, avx2, two_lanes, scalar };
 bool row_path_available(row_path path);
 row_path fastest_row_path();

@@ -12,11 +12,11 @@ view_samples render_view_reference(BITMAP *buffer, int limit, double left, doubl
         for (int column = 0; column < FRAME_WIDTH; ++column) {
             const int n = escape_count(x, y, limit);
             putpixel(buffer, column, row, n == limit ? 0 : n);
-            if (column == 160 && row == 100)
+            if (column == CENTRE_COLUMN && row == CENTRE_ROW)
                 samples.centre = {x, y};
-            if (column == 80 && row == 50)
+            if (column == CORNER_A_COLUMN && row == CORNER_A_ROW)
                 samples.corner_a = {x, y};
-            if (column == 240 && row == 150)
+            if (column == CORNER_B_COLUMN && row == CORNER_B_ROW)
                 samples.corner_b = {x, y};
             x += dx;
         }

@@ -4,10 +4,6 @@
 
 namespace {
 
-constexpr int CENTRE_COLUMN = 160, CENTRE_ROW = 100;
-constexpr int CORNER_A_COLUMN = 80, CORNER_A_ROW = 50;
-constexpr int CORNER_B_COLUMN = 240, CORNER_B_ROW = 150;
-
 // Points that stay in for the whole limit are members of the set: black, as
 // are points that start outside (count 0). Everything else shows its count.
 int colour_of(int count, int limit) { return count == limit ? 0 : count; }
@@ -28,11 +24,12 @@ view_samples render_view(BITMAP *buffer, int limit, double left, double right, d
         x += dx;
     }
 
+    const row_path path = fastest_row_path();
     view_samples samples = {};
     int counts[FRAME_WIDTH];
     double y = top;
     for (int row = 0; row < FRAME_HEIGHT; ++row) {
-        escape_counts(xs, y, FRAME_WIDTH, limit, counts);
+        escape_counts_on(path, xs, y, FRAME_WIDTH, limit, counts);
         for (int column = 0; column < FRAME_WIDTH; ++column)
             putpixel(buffer, column, row, colour_of(counts[column], limit));
 
