@@ -1,9 +1,8 @@
-// The escape-time count: the radius-2 boundary, the limit, known points, and
-// the fast row path against the one-point reference.
+// The escape-time count: the radius-2 boundary, the limit, known points and
+// the squaring step.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "fractal/fractal.h"
 
@@ -58,39 +57,6 @@ TEST(complex_square, KnownSquares)
         EXPECT_EQ(got.re, c.expected.re);
         EXPECT_EQ(got.im, c.expected.im);
         EXPECT_EQ(std::signbit(got.im), std::signbit(c.expected.im)) << c.z.re << "," << c.z.im;
-    }
-}
-
-// Every row path must agree with the one-point reference on every point,
-// whatever the limit, including rows whose length is not a whole number of
-// vector groups and points right on the radius-2 circle.
-TEST(escape_counts, EveryPathMatchesTheReferenceBitForBit)
-{
-    const int limits[] = {-1, 0, 1, 2, 10, 100, 254};
-    const double rows_im[] = {-2.0, -1.0, -0.6495, 0.0, 0.1, 0.64, 1.0, 2.0};
-    for (row_path path : {row_path::avx512, row_path::avx2, row_path::two_lanes, row_path::scalar}) {
-        if (!row_path_available(path))
-            continue;
-        for (int length : {1, 7, 8, 13, 16, 23, 320}) {
-            std::vector<double> xs(length);
-            for (int i = 0; i < length; ++i)
-                xs[i] = -2.25 + i * (3.0 / length);
-            xs[0] = -2.0;
-            if (length > 3) {
-                xs[1] = 2.0;
-                xs[2] = 1.0;
-                xs[3] = std::nextafter(2.0, 3.0);
-            }
-            for (int limit : limits)
-                for (double im : rows_im) {
-                    std::vector<int> counts(length, -7);
-                    escape_counts_on(path, xs.data(), im, length, limit, counts.data());
-                    for (int i = 0; i < length; ++i)
-                        ASSERT_EQ(counts[i], escape_count(xs[i], im, limit))
-                            << "path " << static_cast<int>(path) << " re=" << xs[i] << " im=" << im
-                            << " limit=" << limit << " length=" << length;
-                }
-        }
     }
 }
 

@@ -97,40 +97,39 @@ TEST_F(handle_keys_test, ZoomWindowsComeExactlyFromTheSamples)
     EXPECT_EQ(out.window.top - out.window.bottom, 4.0);
 }
 
-TEST_F(handle_keys_test, ZoomCounterCountsInsAndStopsAtItsLargest)
+// The limit steps and clamps to 0 ... 254, L before K; the zoom counter counts
+// zoom-ins, stops at its largest value instead of overflowing, and I resets it.
+TEST_F(handle_keys_test, CountersStepAndClamp)
 {
-    struct zoom_case {
+    constexpr int viewer_state::*LIMIT = &viewer_state::max_iterations;
+    constexpr int viewer_state::*ZOOM = &viewer_state::zoom_count;
+    struct counter_case {
+        int viewer_state::*counter;
         int start;
         std::initializer_list<int> held;
         int expected;
     };
-    const zoom_case cases[] = {
-        {1, {KEY_O}, 2},       {41, {KEY_O}, 42},      {INT_MAX - 1, {KEY_O}, INT_MAX}, {INT_MAX, {KEY_O}, INT_MAX},
-        {INT_MAX, {KEY_I}, 1}, {7, {KEY_O, KEY_I}, 1},
+    const counter_case cases[] = {
+        {LIMIT, 10, {KEY_L}, 11},
+        {LIMIT, 10, {KEY_K}, 9},
+        {LIMIT, 253, {KEY_L}, 254},
+        {LIMIT, 254, {KEY_L}, 254},
+        {LIMIT, 0, {KEY_K}, 0},
+        {LIMIT, 1, {KEY_K}, 0},
+        {LIMIT, 10, {KEY_L, KEY_K}, 10},
+        {LIMIT, 254, {KEY_L, KEY_K}, 253},
+        {LIMIT, 0, {KEY_L, KEY_K}, 0},
+        {ZOOM, 1, {KEY_O}, 2},
+        {ZOOM, INT_MAX - 1, {KEY_O}, INT_MAX},
+        {ZOOM, INT_MAX, {KEY_O}, INT_MAX},
+        {ZOOM, INT_MAX, {KEY_I}, 1},
+        {ZOOM, 7, {KEY_O, KEY_I}, 1},
     };
-    for (const zoom_case &c : cases) {
+    for (const counter_case &c : cases) {
         viewer_state state = START_STATE;
-        state.zoom_count = c.start;
-        EXPECT_EQ(pass(state, c.held).zoom_count, c.expected) << "from " << c.start;
-    }
-}
-
-TEST_F(handle_keys_test, IterationLimitStepsAndClamps)
-{
-    struct limit_case {
-        int start;
-        std::initializer_list<int> held;
-        int expected;
-    };
-    const limit_case cases[] = {
-        {10, {KEY_L}, 11},      {10, {KEY_K}, 9}, {253, {KEY_L}, 254},      {254, {KEY_L}, 254},
-        {0, {KEY_K}, 0},        {1, {KEY_K}, 0},  {10, {KEY_L, KEY_K}, 10}, {254, {KEY_L, KEY_K}, 253},
-        {0, {KEY_L, KEY_K}, 0},
-    };
-    for (const limit_case &c : cases) {
-        viewer_state state = START_STATE;
-        state.max_iterations = c.start;
-        EXPECT_EQ(pass(state, c.held).max_iterations, c.expected) << "from " << c.start;
+        state.*c.counter = c.start;
+        EXPECT_EQ(pass(state, c.held).*c.counter, c.expected)
+            << (c.counter == LIMIT ? "limit" : "zoom") << " from " << c.start;
     }
 }
 

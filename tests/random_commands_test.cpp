@@ -4,7 +4,6 @@
 // gives. The generator starts from a fixed value, printed with any failure.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -15,6 +14,7 @@
 #include "hud.h"
 #include "keys.h"
 #include "palette.h"
+#include "pixels.h"
 #include "scratch_directory.h"
 
 namespace {
@@ -29,8 +29,6 @@ double accumulated(double start, double step, int times)
         start += step;
     return start;
 }
-
-bool same_value(complex_value got, double re, double im) { return got.re == re && got.im == im; }
 
 class random_commands_test : public testing::Test {
 protected:
@@ -78,9 +76,16 @@ protected:
     {
         const view_window &w = state.window;
         const double dx = (w.right - w.left) / FRAME_WIDTH, dy = (w.bottom - w.top) / FRAME_HEIGHT;
-        ASSERT_TRUE(same_value(samples.centre, accumulated(w.left, dx, 160), accumulated(w.top, dy, 100))) << where();
-        ASSERT_TRUE(same_value(samples.corner_a, accumulated(w.left, dx, 80), accumulated(w.top, dy, 50))) << where();
-        ASSERT_TRUE(same_value(samples.corner_b, accumulated(w.left, dx, 240), accumulated(w.top, dy, 150))) << where();
+        const struct {
+            complex_value view_samples::*sample;
+            int column, row;
+        } pixels[] = {{&view_samples::centre, CENTRE_COLUMN, CENTRE_ROW},
+                      {&view_samples::corner_a, CORNER_A_COLUMN, CORNER_A_ROW},
+                      {&view_samples::corner_b, CORNER_B_COLUMN, CORNER_B_ROW}};
+        for (const auto &p : pixels) {
+            const complex_value expected = {accumulated(w.left, dx, p.column), accumulated(w.top, dy, p.row)};
+            ASSERT_TRUE(same_bits(samples.*p.sample, expected)) << where();
+        }
     }
 
     std::string where() const

@@ -9,12 +9,6 @@
 
 namespace {
 
-struct frame_bitmap {
-    BITMAP *bitmap;
-    frame_bitmap() : bitmap(create_bitmap(FRAME_WIDTH, FRAME_HEIGHT)) {}
-    ~frame_bitmap() { destroy_bitmap(bitmap); }
-};
-
 void expect_same_bits(complex_value got, double re, double im)
 {
     EXPECT_EQ(got.re, re) << std::hexfloat << got.re << " vs " << re;

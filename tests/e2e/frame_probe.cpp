@@ -16,15 +16,14 @@
 // Exit status 0 on a match, 1 on none, 2 on bad input.
 #include <allegro.h>
 
-#include <bit>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "../pixels.h"
 #include "fractal/fractal.h"
 #include "hud.h"
 #include "intro.h"
@@ -76,13 +75,10 @@ void print_state(const viewer_state &state)
     std::printf("%d %d %a %a %a %a\n", state.max_iterations, state.zoom_count, w.left, w.right, w.top, w.bottom);
 }
 
-bool same_bits(const view_window &a, const view_window &b)
+bool same_window(const view_window &a, const view_window &b)
 {
-    const double as[] = {a.left, a.right, a.top, a.bottom}, bs[] = {b.left, b.right, b.top, b.bottom};
-    for (int i = 0; i < 4; ++i)
-        if (std::bit_cast<std::uint64_t>(as[i]) != std::bit_cast<std::uint64_t>(bs[i]))
-            return false;
-    return true;
+    return same_bits(a.left, b.left) && same_bits(a.right, b.right) && same_bits(a.top, b.top) &&
+           same_bits(a.bottom, b.bottom);
 }
 
 // Draws the frame the viewer shows for `state` and returns its samples.
@@ -106,7 +102,7 @@ int follow(const std::vector<unsigned char> &rgb, int scancode, viewer_state sta
         state.redraw = false;
         const viewer_state next = handle_keys(state, samples, frame, palette);
         key[scancode] = 0;
-        if (same_bits(next.window, state.window) && next.max_iterations == state.max_iterations &&
+        if (same_window(next.window, state.window) && next.max_iterations == state.max_iterations &&
             next.zoom_count == state.zoom_count)
             break; // clamped: every later pass gives this same frame
         state = next;
