@@ -24,3 +24,11 @@ void draw_hud(BITMAP *buffer, complex_value centre, int zoom_count, int max_iter
     // The marker sits on the pixel whose value the status line shows.
     putpixel(buffer, CENTRE_COLUMN, CENTRE_ROW, HUD_COLOUR);
 }
+
+view_samples draw_frame(BITMAP *buffer, const viewer_state &state)
+{
+    const view_window &w = state.window;
+    const view_samples samples = render_view(buffer, state.max_iterations, w.left, w.right, w.top, w.bottom);
+    draw_hud(buffer, samples.centre, state.zoom_count, state.max_iterations);
+    return samples;
+}

@@ -68,9 +68,7 @@ int main()
     view_samples samples = {};
     while (!key[KEY_ESC]) {
         if (state.redraw) {
-            const view_window &w = state.window;
-            samples = render_view(buffer, state.max_iterations, w.left, w.right, w.top, w.bottom);
-            draw_hud(buffer, samples.centre, state.zoom_count, state.max_iterations);
+            samples = draw_frame(buffer, state);
             present_frame(buffer);
         }
         state.redraw = false;

@@ -1,0 +1,91 @@
+// The viewer without a screen: palette, intro, status line, and the command
+// keys driven through the library's `key` array.
+#include "helpers.h"
+
+namespace {
+
+TEST(build_palette, BlueRampsBlackAndGreen)
+{
+    const int entries[][4] = {{0, 0, 0, 0},    {1, 0, 0, 1},   {63, 0, 0, 63}, {64, 0, 0, 63},
+                              {100, 0, 0, 27}, {127, 0, 0, 0}, {128, 0, 0, 0}, {191, 0, 0, 63},
+                              {192, 0, 0, 63}, {253, 0, 0, 2}, {254, 0, 0, 0}, {255, 15, 45, 15}};
+    PALETTE palette;
+    build_palette(palette);
+    for (const auto [index, r, g, b] : entries)
+        EXPECT_TRUE(palette[index].r == r && palette[index].g == g && palette[index].b == b) << "entry " << index;
+}
+
+// Each line centred on x = 160 in its colour (the 32-character help lines
+// thus all start at x = 32), the status line at the top, the marker on the
+// centre pixel.
+TEST(draw_intro_and_hud, TextsRowsColoursAndMarker)
+{
+    const intro_line lines[] = {{60, 63, "Fractale de Mandelbrot !"},
+                                {80, 50, "Les fleches       : Translation "},
+                                {90, 50, "O : Zoom        I : De-Zoom     "},
+                                {100, 50, "L : Iteration+  K : Iteration-  "},
+                                {110, 50, "S : Capture d'ecran (vexilo.pcx)"},
+                                {120, 63, "Appuyez sur une touche pour continuer"},
+                                {130, 63, "(ESC): quitter"},
+                                {150, 63, "Unix"},
+                                {160, 63, "4.4.3"},
+                                {0, 255, "0.500000 + -0.250000i Zoom=3 i=254"}};
+    const bitmap_ptr drawn = new_frame(), expected = new_frame();
+    clear_to_color(expected.get(), 0);
+    for (const intro_line &line : lines)
+        textprintf_centre_ex(expected.get(), font, 160, line.y, line.colour, -1, "%s", line.text);
+    putpixel(expected.get(), 160, 100, 255);
+    draw_intro(drawn.get());
+    draw_hud(drawn.get(), {0.5, -0.25}, 3, 254);
+    EXPECT_TRUE(same_picture(drawn.get(), expected.get()));
+    EXPECT_EQ(status_text({-5.0133508455729725e-15, 1.5057399771478686e-15}, 1, 10),
+              "-0.000000 + 0.000000i Zoom=1 i=10");
+}
+
+// One pass from the start view with keys held together: effects, their
+// fixed order, clamps, the zoom counter's ceiling, each window exact. Zoom in
+// takes the start samples' corners, zoom out centres on their centre; S with
+// an arrow saves the frame rendered before the pan.
+TEST_F(with_frame, KeysInOnePassFromTheStartView)
+{
+    constexpr view_window START = START_STATE.window,
+                          ZOOMED_IN = {-1.0000000000000036, 0.9999999999999936, -0.9999999999999991, 1.000000000000002},
+                          ZOOMED_OUT = {-2.000000000000005, 1.999999999999995, 2.0000000000000013, -1.9999999999999984};
+    const struct {
+        std::vector<int> held;
+        int limit, zoom;
+        view_window window;
+        int new_limit, new_zoom;
+        bool redraw;
+    } cases[] = {
+        {{KEY_DOWN}, 10, 1, {-2.0, 2.0, -1.9, 2.1}, 10, 1, true},
+        {{KEY_LEFT, KEY_UP}, 10, 1, {-2.0625, 1.9375, -2.1, 1.9}, 10, 1, true},
+        {{KEY_RIGHT, KEY_DOWN, KEY_L}, 10, 1, {-1.9375, 2.0625, -1.9, 2.1}, 11, 1, true},
+        {{KEY_L}, 254, 1, START, 254, 1, true},
+        {{KEY_K}, 0, 1, START, 0, 1, true},
+        {{KEY_L, KEY_K}, 10, 1, START, 10, 1, true},
+        {{KEY_L, KEY_K}, 254, 1, START, 253, 1, true},
+        {{KEY_L, KEY_K}, 0, 1, START, 0, 1, true},
+        {{KEY_RIGHT, KEY_O}, 10, 1, ZOOMED_IN, 10, 2, true},
+        {{KEY_O}, 10, INT_MAX - 1, ZOOMED_IN, 10, INT_MAX, true},
+        {{KEY_O}, 10, INT_MAX, ZOOMED_IN, 10, INT_MAX, true},
+        {{KEY_I}, 10, 7, ZOOMED_OUT, 10, 1, true},
+        {{KEY_O, KEY_I}, 10, 7, ZOOMED_OUT, 10, 1, true},
+        {{KEY_S, KEY_A, KEY_SPACE, KEY_ESC}, 10, 1, START, 10, 1, false},
+        {{KEY_S, KEY_A, KEY_ESC, KEY_RIGHT}, 10, 1, {-1.9375, 2.0625, -2.0, 2.0}, 10, 1, true},
+    };
+    const view_samples samples = draw_frame(frame.get(), START_STATE);
+    for (const auto &c : cases) {
+        for (int k : c.held)
+            key[k] = 1;
+        const viewer_state state = handle_keys({START, c.limit, c.zoom, false}, samples, frame.get(), palette);
+        for (int k : c.held)
+            key[k] = 0;
+        EXPECT_TRUE(bits(state.window) == bits(c.window) && state.max_iterations == c.new_limit &&
+                    state.zoom_count == c.new_zoom && state.redraw == c.redraw)
+            << c.held.size() << " keys from limit " << c.limit << ", zoom " << c.zoom;
+    }
+    EXPECT_TRUE(same_picture(own(load_pcx(SCREENSHOT_FILE, palette)).get(), frame.get()));
+}
+
+} // namespace
