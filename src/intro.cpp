@@ -8,7 +8,7 @@ constexpr int TITLE_BLUE = 63;
 constexpr int HELP_BLUE = 50;
 constexpr int SCREEN_CENTRE_X = 160;
 
-constexpr intro_line LINES[INTRO_LINE_COUNT] = {
+constexpr intro_line LINES[] = {
     {60, TITLE_BLUE, "Fractale de Mandelbrot !"},
     {80, HELP_BLUE, "Les fleches       : Translation "},
     {90, HELP_BLUE, "O : Zoom        I : De-Zoom     "},
@@ -21,8 +21,6 @@ constexpr intro_line LINES[INTRO_LINE_COUNT] = {
 };
 
 } // namespace
-
-const intro_line *intro_lines() { return LINES; }
 
 void draw_intro(BITMAP *buffer)
 {

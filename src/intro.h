@@ -3,16 +3,13 @@
 
 #include <allegro.h>
 
+// One line of text, centred on x = 160.
 struct intro_line {
     int y;
     int colour;
     const char *text;
 };
 
-constexpr int INTRO_LINE_COUNT = 9;
-
-// The intro's lines from top to bottom, each centred on x = 160.
-const intro_line *intro_lines();
-
-// Clears `buffer` to colour 0 and draws the intro lines in the built-in font.
+// Clears `buffer` to colour 0 and draws the intro's lines in the built-in
+// font.
 void draw_intro(BITMAP *buffer);

@@ -24,33 +24,33 @@
 #include "palette.h"
 #include "screenshot.h"
 
-using bitmap_ptr = std::unique_ptr<BITMAP, void (*)(BITMAP *)>;
-inline bitmap_ptr own(BITMAP *bitmap) { return {bitmap, destroy_bitmap}; }
+struct bitmap_deleter {
+    void operator()(BITMAP *bitmap) const { destroy_bitmap(bitmap); }
+};
+using bitmap_ptr = std::unique_ptr<BITMAP, bitmap_deleter>;
 // The library, started once without a display, is all that memory bitmaps,
 // the built-in font and the PCX codec need.
 inline bitmap_ptr new_frame()
 {
     static const bool started = install_allegro(SYSTEM_NONE, &errno, std::atexit) == 0;
     set_color_depth(8);
-    return own(started ? create_bitmap(FRAME_WIDTH, FRAME_HEIGHT) : nullptr);
+    return bitmap_ptr(started ? create_bitmap(FRAME_WIDTH, FRAME_HEIGHT) : nullptr);
 }
 
-// Both 8-bit bitmaps exist, have one size and hold the same indices.
+// Both 8-bit memory bitmaps exist, have one size and hold the same indices
+// (their rows lie in one block).
 inline bool same_picture(BITMAP *a, BITMAP *b)
 {
-    bool same = a && b && a->w == b->w && a->h == b->h;
-    for (int y = 0; same && y < a->h; ++y)
-        same = std::memcmp(a->line[y], b->line[y], a->w) == 0;
-    return same;
+    return a && b && a->w == b->w && a->h == b->h && std::memcmp(a->dat, b->dat, size_t(a->w) * a->h) == 0;
 }
 
 // Raw bit patterns: +0 and -0 differ, a NaN equals its copy.
 inline auto bits(view_samples s) { return std::bit_cast<std::array<std::uint64_t, 6>>(s); }
 inline auto bits(view_window w) { return std::bit_cast<std::array<std::uint64_t, 4>>(w); }
 
-inline std::string read_file(const char *path)
+inline std::string read_file(const char *name)
 {
-    return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}};
+    return {std::istreambuf_iterator<char>(std::ifstream(name).rdbuf()), {}};
 }
 
 inline long files_in(const char *directory)
@@ -61,11 +61,8 @@ inline long files_in(const char *directory)
 // The viewer's palette, a frame, and a fresh working directory (where S
 // saves) that goes with the test.
 struct with_frame : testing::Test {
-    with_frame()
-    {
-        build_palette(palette);
-        EXPECT_TRUE(entered) << "no scratch directory";
-    }
+    with_frame() { build_palette(palette); }
+    void SetUp() override { ASSERT_TRUE(entered) << "no scratch directory"; }
     ~with_frame() override { std::filesystem::remove_all(directory); }
     char directory[32] = "/tmp/vexilo-test-XXXXXX";
     const bool entered = mkdtemp(directory) && chdir(directory) == 0;
