@@ -80,7 +80,7 @@ TEST(engine, KnownCountsStartViewAndRepeatingOrbits)
         int counts[FRAME_WIDTH] = {};
         const long long steps =
             row_path_available(path) ? escape_counts_on(path, xs, 0.1, FRAME_WIDTH, 254, counts) : 0;
-        EXPECT_TRUE(steps < 127 * FRAME_WIDTH &&
+        EXPECT_TRUE(steps < 127LL * FRAME_WIDTH &&
                     std::count(counts, counts + FRAME_WIDTH, 254) == (row_path_available(path) ? FRAME_WIDTH : 0))
             << "path " << int(path);
     }
