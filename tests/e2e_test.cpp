@@ -6,6 +6,7 @@
 // (a command and its options, say valgrind) runs the viewer under that
 // command.
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -36,11 +37,10 @@ template <typename condition_function> bool eventually(condition_function condit
 }
 
 struct e2e : with_frame {
+    // VEXILO_UNDER is read by the shell, quotes and all.
     void start_viewer()
     {
-        const char *under = getenv("VEXILO_UNDER");
-        const std::string command = std::string("exec ") + (under ? under : "") + " " VEXILO " 2>stderr";
-        const char *argv[] = {"sh", "-c", command.c_str(), nullptr};
+        const char *argv[] = {"sh", "-c", "eval \"exec $VEXILO_UNDER '" VEXILO "' 2>stderr\"", nullptr};
         posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
     }
 
@@ -159,10 +159,12 @@ TEST_F(e2e, ARealSession)
 }
 
 // Killed again and again while S is held: never a torn vexilo.pcx, never a
-// stray temporary file beside it and the viewer's stderr (the child that
-// names the file may outlive the viewer for a moment).
+// stray temporary file beside it and the viewer's stderr. The child that
+// names the file may outlive the viewer for a moment: this process adopts
+// it and waits for it.
 TEST_F(e2e, KilledWhileSavingLeavesAWholeFile)
 {
+    prctl(PR_SET_CHILD_SUBREAPER, 1);
     for (int round = 0; round < 6; ++round) {
         start_at_the_first_frame();
         std::filesystem::remove("vexilo.pcx");
@@ -170,7 +172,9 @@ TEST_F(e2e, KilledWhileSavingLeavesAWholeFile)
         ASSERT_TRUE(eventually([&] { return std::filesystem::exists("vexilo.pcx"); }));
         kill(viewer, SIGKILL);
         press(XK_s, false);
-        EXPECT_TRUE(eventually([&] { return files_in(".") == 2; }));
+        while (waitpid(-1, nullptr, 0) > 0) {
+        }
+        EXPECT_EQ(files_in("."), 2);
         EXPECT_TRUE(same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get())) << round;
     }
 }
