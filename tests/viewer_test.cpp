@@ -4,10 +4,12 @@
 
 namespace {
 
+using viewer = with_frame;
+
 // The palette's blue ramps, black and green; each intro line centred on
 // x = 160 in its colour (the 32-character help lines thus all start at
 // x = 32), the status line at the top, the marker on the centre pixel.
-TEST_F(with_frame, PaletteIntroAndStatusLine)
+TEST_F(viewer, PaletteIntroAndStatusLine)
 {
     const int entries[][4] = {{0, 0, 0, 0},   {63, 0, 0, 63}, {64, 0, 0, 63},   {100, 0, 0, 27},
                               {127, 0, 0, 0}, {128, 0, 0, 0}, {191, 0, 0, 63},  {192, 0, 0, 63},
@@ -38,7 +40,7 @@ TEST_F(with_frame, PaletteIntroAndStatusLine)
 // fixed order, clamps, the zoom counter's ceiling, each window exact. Zoom in
 // takes the start samples' corners, zoom out centres on their centre; S with
 // an arrow saves the frame rendered before the pan.
-TEST_F(with_frame, KeysInOnePassFromTheStartView)
+TEST_F(viewer, KeysInOnePassFromTheStartView)
 {
     constexpr view_window START = START_STATE.window,
                           ZOOMED_IN = {-1.0000000000000036, 0.9999999999999936, -0.9999999999999991, 1.000000000000002},
