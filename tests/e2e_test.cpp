@@ -102,13 +102,13 @@ struct e2e : with_frame {
         start_viewer();
         draw_intro(frame.get());
         ASSERT_TRUE(watching && eventually([&] { return screen_shows(frame.get(), palette); }) && settled())
-            << "no intro, or no DAMAGE extension to watch it with";
+            << "no intro, or no DAMAGE extension to watch it with; the viewer said: " << read_file("stderr");
     }
 
     // Leaves the intro as a person does, with Space.
     void start_at_the_first_frame()
     {
-        start_at_the_intro();
+        ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
         press(XK_space);
         press(XK_space, false);
         draw_frame(frame.get(), START_STATE);
@@ -131,13 +131,13 @@ struct e2e : with_frame {
 // nothing, Escape ends the viewer. Without a display: one line, status 1.
 TEST_F(e2e, ARealSession)
 {
-    start_at_the_intro();
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
     press(XK_Escape);
     EXPECT_EQ(ended_with(), "0:");
     EXPECT_LE(drawings(), 3) << "a frame was drawn after Escape at the intro";
     press(XK_Escape, false);
 
-    start_at_the_first_frame();
+    ASSERT_NO_FATAL_FAILURE(start_at_the_first_frame());
     ASSERT_GT(drawings(), 0) << "drawings go unreported: the test of Escape at the intro proves nothing";
     press(XK_l);
     draw_frame(frame.get(), {START_STATE.window, 254, 1, true});
@@ -166,7 +166,7 @@ TEST_F(e2e, KilledWhileSavingLeavesAWholeFile)
 {
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     for (int round = 0; round < 6; ++round) {
-        start_at_the_first_frame();
+        ASSERT_NO_FATAL_FAILURE(start_at_the_first_frame());
         std::filesystem::remove("vexilo.pcx");
         press(XK_s);
         ASSERT_TRUE(eventually([&] { return std::filesystem::exists("vexilo.pcx"); }));
