@@ -128,7 +128,8 @@ struct e2e : with_frame {
 // window uncovered (a frame would be a fourth). Then a whole session: the
 // intro, the first frame, L held until the limit stops at 254, S, Escape. The
 // screen shows the engine's frames, S saves exactly the screen and draws
-// nothing, Escape ends the viewer. Without a display: one line, status 1.
+// nothing, Escape ends the viewer. Without the graphics mode, or without a
+// display: one line saying so, status 1.
 TEST_F(e2e, ARealSession)
 {
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
@@ -153,6 +154,10 @@ TEST_F(e2e, ARealSession)
     press(XK_Escape);
     EXPECT_EQ(ended_with(), "0:");
 
+    std::ofstream(".allegrorc") << "[graphics]\ngfx_card = DGA2\n"; // a driver the X server lacks
+    setenv("HOME", directory, 1);
+    start_viewer();
+    EXPECT_TRUE(ended_with().starts_with("1:vexilo: cannot set the 320x200 256-colour mode: DGA"));
     unsetenv("DISPLAY");
     start_viewer();
     EXPECT_EQ(ended_with(), "1:vexilo: cannot start the Allegro library (no usable X display or console)\n");

@@ -53,10 +53,7 @@ inline std::string read_file(const char *name)
     return {std::istreambuf_iterator<char>(std::ifstream(name).rdbuf()), {}};
 }
 
-inline long files_in(const char *directory)
-{
-    return std::distance(std::filesystem::directory_iterator(directory), {});
-}
+inline long files_in(const char *folder) { return std::distance(std::filesystem::directory_iterator(folder), {}); }
 
 // The viewer's palette, a frame, and a fresh working directory (where S
 // saves) that goes with the test.
