@@ -75,9 +75,11 @@ struct e2e : with_frame {
         return same;
     }
 
-    // How many drawings the server reported since the last call.
-    int drawings()
+    // How many drawings the server reported since the last call, asked
+    // after waiting `a_while`.
+    int drawings(std::chrono::milliseconds a_while = 0ms)
     {
+        std::this_thread::sleep_for(a_while);
         XSync(display, False);
         int count = 0;
         for (XEvent event; XCheckTypedEvent(display, damage_event + XDamageNotify, &event);)
@@ -90,11 +92,7 @@ struct e2e : with_frame {
     // for as long as it sees a command key held.
     bool settled()
     {
-        return eventually([&] {
-            drawings();
-            std::this_thread::sleep_for(300ms);
-            return drawings() == 0;
-        });
+        return eventually([&] { return drawings(300ms) == 0; });
     }
 
     void start_at_the_intro()

@@ -57,6 +57,7 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
         {{KEY_RIGHT, KEY_DOWN, KEY_L}, {START, 10, 1, false}, {{-1.9375, 2.0625, -1.9, 2.1}, 11, 1, true}},
         {{KEY_L}, {START, 254, 1, false}, {START, 254, 1, true}},
         {{KEY_K}, {START, 0, 1, false}, {START, 0, 1, true}},
+        {{KEY_L, KEY_K}, {START, 10, 1, false}, {START, 10, 1, true}},
         {{KEY_L, KEY_K}, {START, 254, 1, false}, {START, 253, 1, true}},
         {{KEY_RIGHT, KEY_O}, {START, 10, 1, false}, {ZOOMED_IN, 10, 2, true}},
         {{KEY_O}, {START, 10, INT_MAX, false}, {ZOOMED_IN, 10, INT_MAX, true}},
