@@ -3,6 +3,8 @@
 
 #include <allegro.h>
 
+#include <cstdint>
+
 // Writes `buffer` (8-bit) with `palette` to `path` as PCX, through the
 // library's PCX writer. The bytes go to a temporary file in the same
 // directory, created exclusively and never through a link, made durable,
@@ -14,6 +16,6 @@
 // The temporary file is normally anonymous until complete, with a named one
 // where the file system lacks anonymous files; `named_only` forces the
 // latter so that tests can cover both ways.
-enum class temporary_file { anonymous_first, named_only };
+enum class temporary_file : std::uint8_t { anonymous_first, named_only };
 bool save_screenshot(const char *path, BITMAP *buffer, const PALETTE palette,
                      temporary_file how = temporary_file::anonymous_first);

@@ -9,13 +9,24 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cerrno>
+#include <cfloat>
 #include <climits>
 #include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "fractal/reference.h"
 #include "hud.h"

@@ -9,6 +9,8 @@
 
 #include <allegro.h>
 
+#include <cstdint>
+
 // A point of the complex plane. Plain value, copied freely.
 struct complex_value {
     double re;
@@ -48,7 +50,7 @@ int escape_count(double c_re, double c_im, int limit);
 // count. Returns the orbit steps computed, lanes of a vector counted alike
 // whether or not they were still needed. fastest_row_path is the widest path
 // this processor has.
-enum class row_path { avx512, avx2, two_lanes, scalar };
+enum class row_path : std::uint8_t { avx512, avx2, two_lanes, scalar };
 bool row_path_available(row_path path);
 row_path fastest_row_path();
 long long escape_counts_on(row_path path, const double *c_re, double c_im, int count, int limit, int *counts);
