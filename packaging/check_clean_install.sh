@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs the package on a clean Debian system and runs it there: a minimal
-# Debian 12 made by debootstrap, `apt-get install ./vexilo_*.deb` inside it,
-# then the end-to-end session of the tests (intro, first frame, a held key, S,
-# Escape, no display) run against the installed vexilo in the chroot, which
-# shares /tmp (the tests' working directories, the X server's socket and
-# authority) with this machine. Needs root, network access to a Debian
-# mirror, debootstrap, xvfb-run and a build with tests.
+# system of this machine's own release (the one the package was built on and
+# for) made by debootstrap from the Debian mirror this machine's apt uses,
+# `apt-get install ./vexilo_*.deb` inside it, then the end-to-end session of
+# the tests (intro, first frame, a held key, S, Escape, no display) run
+# against the installed vexilo in the chroot, which shares /tmp (the tests'
+# working directories, the X server's socket and authority) with this
+# machine. Needs root, network access to that mirror, debootstrap, xvfb-run
+# and a build with tests.
 # Usage: check_clean_install.sh BUILD_DIR   (after `cpack` in BUILD_DIR)
 set -eu
 build=$(cd "$1" && pwd)
@@ -17,8 +19,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mirror=$(grep -hsoE '^URIs: *[^ ]+' /etc/apt/sources.list.d/*.sources | head -n 1 | awk '{ print $2 }')
-debootstrap --variant=minbase bookworm "$root" "${mirror:-http://deb.debian.org/debian}" >/dev/null
+. /etc/os-release
+release=$VERSION_CODENAME
+# The first Debian archive among apt's sources, in either of their formats.
+mirror=$({ grep -hsE '^URIs:' /etc/apt/sources.list.d/*.sources; grep -hsE '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list; } |
+    grep -oE 'https?://[^ ]+' | grep -v -- '-security' | head -n 1)
+[ -n "$mirror" ] || { echo "no Debian mirror in this machine's apt sources" >&2; exit 1; }
+debootstrap --variant=minbase "$release" "$root" "$mirror" >/dev/null
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mount -t proc proc "$root/proc"
 cp "$deb" "$root/root/"
@@ -31,4 +38,4 @@ mount --bind /tmp "$root/tmp"
 export VEXILO_UNDER="chroot $root /bin/sh -c 'cd \"\$0\" && exec /usr/bin/vexilo' \"\$PWD\""
 xvfb-run --auto-servernum --server-args='-screen 0 320x200x24 -nolisten tcp -noreset' \
     "$build/tests/unit_tests" --gtest_filter=e2e.ARealSession
-echo "PASS: installed on a clean Debian 12 and ran"
+echo "PASS: installed on a clean Debian $VERSION_ID ($release) and ran"
