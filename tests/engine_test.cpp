@@ -21,16 +21,12 @@ TEST(render_view, EveryPathEqualsThePlainLoopOnRandomWindows)
         const int limit = random() % 2 ? std::array{0, 1, 2, 253, 254}[random() % 5] : static_cast<int>(random() % 255);
         const double re = -2.5 + 4.0 * unit(random), im = -1.5 + 3.0 * unit(random);
         const double w = std::pow(10.0, -15.0 + 16.0 * unit(random)), h = w * (0.25 + 1.5 * unit(random));
-        const double windows[][4] = {{re, re + w, im, im + h},
-                                     {re + w, re, im + h, im},
-                                     {re, re, im, im + h},
-                                     {re, re + w, im, im},
-                                     {re, re, im, im},
-                                     {-DBL_MAX, DBL_MAX * unit(random), im, im + h},
-                                     {re, re + w, 1e300 * (unit(random) - 0.5), -1e300},
-                                     {-0.75, -0.75 + 1e-310, 0.1, 0.1 - 3e-320},
-                                     {-2.0, 2.0, 0.0, 0.0},
-                                     {0.0, 0.1, 2.0, 2.0}};
+        const double a = re, b = re + w, c = im, d = im + h, huge = 1e300 * (unit(random) - 0.5);
+        const double windows[][4] = {{a, b, c, d},          {b, a, d, c},
+                                     {a, a, c, d},          {a, b, c, c},
+                                     {a, a, c, c},          {-DBL_MAX, DBL_MAX * unit(random), c, d},
+                                     {a, b, huge, -1e300},  {-0.75, -0.75 + 1e-310, 0.1, 0.1 - 3e-320},
+                                     {-2.0, 2.0, 0.0, 0.0}, {0.0, 0.1, 2.0, 2.0}};
         const auto [left, right, top, bottom] = windows[random() % 2 ? 0 : random() % std::size(windows)];
         clear_to_color(fast.get(), 255);
         ASSERT_EQ(bits(render_view(fast.get(), limit, left, right, top, bottom)),

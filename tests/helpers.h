@@ -5,7 +5,6 @@
 
 #include <allegro.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

@@ -1,0 +1,126 @@
+// Replaces a file by write-to-temporary, flush, rename, flush the directory.
+//
+// While S is held the viewer rewrites its screenshot on every pass, so a kill
+// nearly always lands mid-save. The anonymous way therefore keeps the
+// temporary file nameless until it is complete, and the two calls between
+// which a name exists (link, rename) run in a child process of their own.
+#include "replace_file.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr mode_t NEW_FILE_MODE = 0666; // less the umask, by open()
+
+bool write_all(int fd, const unsigned char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+bool write_durably(int fd, const unsigned char *data, size_t size)
+{
+    return write_all(fd, data, size) && fsync(fd) == 0;
+}
+
+// The directory part of `path`, "." for a bare name.
+std::string directory_of(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a rename in `directory` survive a machine that stops.
+void sync_directory(const std::string &directory)
+{
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+// Gives the complete anonymous file behind `fd_link` the name `temp`, then
+// renames it over `path`; the exit status of the naming child. Only
+// async-signal-safe system calls: safe in the child of a multi-threaded
+// process.
+int name_and_rename(const char *fd_link, const char *temp, const char *path)
+{
+    const auto link = [&] { return linkat(AT_FDCWD, fd_link, AT_FDCWD, temp, AT_SYMLINK_FOLLOW) == 0; };
+    if (!link() && (errno != EEXIST || unlink(temp) != 0 || !link()))
+        return 1;
+    if (rename(temp, path) == 0)
+        return 0;
+    unlink(temp);
+    return 1;
+}
+
+bool replace_anonymously(const std::string &path, const unsigned char *data, size_t size)
+{
+    const int fd = open(directory_of(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, NEW_FILE_MODE);
+    if (fd < 0)
+        return false;
+    // Prepared before the fork: the child may make system calls only.
+    const std::string fd_link = "/proc/self/fd/" + std::to_string(fd);
+    const std::string temp = temporary_name(path);
+    pid_t child = -1;
+    if (write_durably(fd, data, size))
+        child = fork();
+    if (child == 0)
+        _exit(name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()));
+    int status = -1;
+    while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    close(fd);
+    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool replace_through_name(const std::string &path, const unsigned char *data, size_t size)
+{
+    const std::string temp = temporary_name(path);
+    // O_EXCL never opens what is there, a link or a file of someone else's.
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    int fd = open(temp.c_str(), flags, NEW_FILE_MODE);
+    if (fd < 0 && errno == EEXIST && unlink(temp.c_str()) == 0)
+        fd = open(temp.c_str(), flags, NEW_FILE_MODE);
+    if (fd < 0)
+        return false;
+    const bool written = write_durably(fd, data, size);
+    const bool closed = close(fd) == 0;
+    if (written && closed && rename(temp.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(temp.c_str());
+    return false;
+}
+
+} // namespace
+
+std::string temporary_name(const std::string &path)
+{
+    const size_t name = path.rfind('/') + 1; // 0 for a bare name
+    return path.substr(0, name) + "." + path.substr(name) + "." + std::to_string(getpid()) + ".tmp";
+}
+
+bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way)
+{
+    const bool replaced = way == temporary_file::anonymous ? replace_anonymously(path, data, size)
+                                                           : replace_through_name(path, data, size);
+    if (replaced)
+        sync_directory(directory_of(path));
+    return replaced;
+}
