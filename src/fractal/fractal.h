@@ -56,7 +56,7 @@ row_path fastest_row_path();
 long long escape_counts_on(row_path path, const double *c_re, double c_im, int count, int limit, int *counts);
 
 // Draws the window [left, right) x [top, bottom) into `buffer`, a 320 x 200
-// 8-bit bitmap: pixel (column, row) samples left + column steps of
+// 8-bit memory bitmap: pixel (column, row) samples left + column steps of
 // (right - left) / 320 and top + row steps of (bottom - top) / 200, each
 // accumulated by addition. `top` may lie above or below `bottom`. A pixel
 // whose count equals `limit` (or is 0) gets index 0, any other its count, so

@@ -30,8 +30,11 @@ view_samples render_view(BITMAP *buffer, int limit, double left, double right, d
     double y = top;
     for (int row = 0; row < FRAME_HEIGHT; ++row) {
         escape_counts_on(path, xs, y, FRAME_WIDTH, limit, counts);
+        // Straight into the bitmap's row: a call of putpixel a pixel would
+        // cost more than the counting at small limits.
+        unsigned char *pixels = buffer->line[row];
         for (int column = 0; column < FRAME_WIDTH; ++column)
-            putpixel(buffer, column, row, colour_of(counts[column], limit));
+            pixels[column] = static_cast<unsigned char>(colour_of(counts[column], limit));
 
         if (row == CENTRE_ROW)
             samples.centre = {xs[CENTRE_COLUMN], y};

@@ -1,0 +1,179 @@
+// The vector row paths' common kernel: escape_count for groups of points,
+// several vectors of lanes at a time, written once over a lane type and its
+// comparisons, and compiled by each path's own file for its instruction set.
+// Everything here is private to the file that includes it, so that no code
+// built for one instruction set can stand in for another's.
+//
+// Each lane performs exactly the scalar operations in the scalar order
+// (square, subtract, add c; double re, multiply by im, add c), so the counts
+// equal escape_count's bit for bit. Independent vectors are stepped side by
+// side to hide the latency of each step's chain.
+//
+// Orbits are stepped in blocks of BLOCK steps with no test inside a block, so
+// that a step is its seven floating-point operations and nothing else. At a
+// block's end, a lane whose |z|^2 is not clearly inside the disc (below
+// CLEARLY_INSIDE; NaN never is) may have left the disc during the block: the
+// block is stepped again from its start for that vector, with the exact test
+// at every step, and each such lane's first step outside is its count. No
+// escape is missed: a lane that left (|z|^2 > 4 as the test computes it, so
+// |z| > 2 less a rounding) has |c| at most 2 plus a rounding, or it left at
+// its first test; then each step takes |z| to at least |z|^2 - |c| less a
+// few roundings, so that its shortfall from 2 at most quadruples a step,
+// from about 1e-16, and is still below 1e-10 after BLOCK steps: it cannot be
+// back below CLEARLY_INSIDE at the block's end.
+//
+// Orbits that fall into a cycle are cut short: when a point of the orbit
+// equals a point met earlier on it, every later point repeats (in value; a
+// zero's sign aside) what came between, all of which stayed in the disc, so
+// the count is the limit. Each block's end compares with one point, saved at
+// the end of blocks 1, 2, 4, 8 ... (after Brent): a cycle is found some
+// blocks after it starts, and never where there is none.
+#pragma once
+
+namespace {
+
+constexpr int BLOCK = 8;
+constexpr double CLEARLY_INSIDE = 3.999;
+
+// `lanes` supplies the lane type `real` (a GCC vector of doubles); less,
+// greater and equal, each a bit mask of the lanes where the ordered
+// comparison holds (lane l in bit l; false where either side is NaN); and
+// select(mask, yes, no), the lanes of `yes` in `mask` and of `no` elsewhere.
+
+// Steps the N vectors from zr, zi `length` times with the escape test
+// before every step. A lane of `watched` outside the disc at the k-th test
+// leaves: it joins `left`, with `first + k` in `exit`. Stops early once
+// every watched lane has left.
+template <typename lanes, int N, typename real>
+[[gnu::always_inline]] inline void tested_steps(real *zr, real *zi, const real *cr, const real &ci,
+                                                const unsigned *watched, int first, int length, unsigned *left,
+                                                real *exit)
+{
+    const real four = real{} + 4.0;
+    for (int k = 0; k < length; ++k) {
+        unsigned in = 0;
+        for (int v = 0; v < N; ++v) {
+            const real rr = zr[v] * zr[v], ii = zi[v] * zi[v];
+            // Negating "greater than" keeps a lane in exactly when the scalar
+            // test !(magnitude > 4.0) does, NaN included.
+            const unsigned leaving = watched[v] & ~left[v] & lanes::greater(rr + ii, four);
+            exit[v] = lanes::select(leaving, real{} + (first + k), exit[v]);
+            left[v] |= leaving;
+            in |= watched[v] & ~left[v];
+            zi[v] = (2.0 * zr[v]) * zi[v] + ci;
+            zr[v] = (rr - ii) + cr[v];
+        }
+        if (in == 0)
+            return;
+    }
+}
+
+// The block just stepped, stepped again from its start for the lanes of
+// `unclear`, with the test; kept out of line, away from the stepping loop's
+// registers.
+template <typename lanes, typename real>
+[[gnu::noinline]] void replay(real start_re, real start_im, real cr, real ci, unsigned unclear, int first, int length,
+                              unsigned *left, real *exit)
+{
+    tested_steps<lanes, 1>(&start_re, &start_im, &cr, ci, &unclear, first, length, left, exit);
+}
+
+// Counts the VECTORS * lanes points from c_re (imaginary part c_im) into
+// `counts` and returns the orbit steps it took, lanes of a vector counted
+// alike. Lanes that are done keep being stepped (their values run off to
+// infinity) but are no longer looked at.
+template <typename lanes, int VECTORS>
+long long escape_group(const double *c_re, double c_im, int limit, int *counts)
+{
+    using real = typename lanes::real;
+    constexpr int LANES = sizeof(real) / sizeof(double);
+    constexpr unsigned ALL = (1u << LANES) - 1;
+    const real ci = real{} + c_im, clearly_inside = real{} + CLEARLY_INSIDE;
+    real cr[VECTORS], zr[VECTORS], zi[VECTORS], rr[VECTORS], ii[VECTORS], saved_re[VECTORS], saved_im[VECTORS];
+    real exit[VECTORS] = {};
+    unsigned everyone[VECTORS], left[VECTORS] = {}, done[VECTORS];
+    for (int v = 0; v < VECTORS; ++v) {
+        __builtin_memcpy(&cr[v], c_re + v * LANES, sizeof(real));
+        zr[v] = cr[v];
+        zi[v] = ci;
+        everyone[v] = ALL;
+    }
+
+    // The first block has the test at every step: where most lanes leave
+    // early (small limits, far from the set) that costs less than replays.
+    int step = limit < BLOCK ? limit : BLOCK;
+    tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, step, left, exit);
+    bool going = false;
+    for (int v = 0; v < VECTORS; ++v) {
+        done[v] = left[v];
+        going |= done[v] != ALL;
+        saved_re[v] = zr[v];
+        saved_im[v] = zi[v];
+        rr[v] = zr[v] * zr[v];
+        ii[v] = zi[v] * zi[v];
+    }
+
+    while (going && step < limit) {
+        const int length = limit - step < BLOCK ? limit - step : BLOCK;
+        real start_re[VECTORS], start_im[VECTORS];
+        for (int v = 0; v < VECTORS; ++v) {
+            start_re[v] = zr[v];
+            start_im[v] = zi[v];
+        }
+        const auto step_all = [&] {
+            for (int v = 0; v < VECTORS; ++v) {
+                zi[v] = (2.0 * zr[v]) * zi[v] + ci;
+                zr[v] = (rr[v] - ii[v]) + cr[v];
+                rr[v] = zr[v] * zr[v];
+                ii[v] = zi[v] * zi[v];
+            }
+        };
+        if (length == BLOCK)
+            for (int k = 0; k < BLOCK; ++k)
+                step_all();
+        else
+            for (int k = 0; k < length; ++k)
+                step_all();
+
+        going = false;
+        for (int v = 0; v < VECTORS; ++v) {
+            const unsigned unclear = ~done[v] & ~lanes::less(rr[v] + ii[v], clearly_inside) & ALL;
+            if (unclear != 0)
+                replay<lanes>(start_re[v], start_im[v], cr[v], ci, unclear, step, length, &left[v], &exit[v]);
+            done[v] |= left[v] | (lanes::equal(zr[v], saved_re[v]) & lanes::equal(zi[v], saved_im[v]));
+            going |= done[v] != ALL;
+        }
+        step += length;
+        const int blocks = step / BLOCK;
+        if ((blocks & (blocks - 1)) == 0)
+            for (int v = 0; v < VECTORS; ++v) {
+                saved_re[v] = zr[v];
+                saved_im[v] = zi[v];
+            }
+    }
+
+    // Lanes still in at the end, or caught in a cycle, count the limit.
+    for (int v = 0; v < VECTORS; ++v)
+        for (int l = 0; l < LANES; ++l)
+            counts[v * LANES + l] = left[v] >> l & 1 ? static_cast<int>(exit[v][l]) : limit;
+    return static_cast<long long>(step) * VECTORS * LANES;
+}
+
+// Counts `count` points, a whole number of groups, and returns the steps.
+template <typename lanes, int VECTORS>
+long long escape_groups(const double *c_re, double c_im, int count, int limit, int *counts)
+{
+    constexpr int GROUP = VECTORS * sizeof(typename lanes::real) / sizeof(double);
+    long long steps = 0;
+    for (int done = 0; done < count; done += GROUP)
+        steps += escape_group<lanes, VECTORS>(c_re + done, c_im, limit, counts + done);
+    return steps;
+}
+
+} // namespace
+
+// The paths built for wider instruction sets, each in a file of its own:
+// `count` must be a whole number of the path's groups of points.
+constexpr int AVX512_GROUP = 32, AVX2_GROUP = 16;
+long long escape_groups_avx512(const double *c_re, double c_im, int count, int limit, int *counts);
+long long escape_groups_avx2(const double *c_re, double c_im, int count, int limit, int *counts);
