@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "fractal/fractal.h"
@@ -27,18 +28,24 @@ const scene SCENES[] = {
     {"deep254", -0.7436438870372, -0.7436438870370, 0.1318259042124, 0.1318259042126, 254},
 };
 
-// The iterations a frame of the scene really needs: the sum of its counts.
-double useful_iterations(const scene &s)
+// The iterations a frame of the scene really needs (the sum of its counts),
+// and the lane-steps the fastest row path takes for it (every lane of a
+// vector stepped until the last is done), as render_view runs it.
+std::pair<double, double> iterations(const scene &s)
 {
-    const double dx = (s.right - s.left) / FRAME_WIDTH;
-    const double dy = (s.bottom - s.top) / FRAME_HEIGHT;
-    double sum = 0.0, y = s.top;
-    for (int row = 0; row < FRAME_HEIGHT; ++row, y += dy) {
-        double x = s.left;
-        for (int column = 0; column < FRAME_WIDTH; ++column, x += dx)
-            sum += escape_count(x, y, s.limit);
+    double xs[FRAME_WIDTH], x = s.left;
+    for (double &column : xs) {
+        column = x;
+        x += (s.right - s.left) / FRAME_WIDTH;
     }
-    return sum;
+    double needed = 0.0, stepped = 0.0, y = s.top;
+    for (int row = 0; row < FRAME_HEIGHT; ++row, y += (s.bottom - s.top) / FRAME_HEIGHT) {
+        int counts[FRAME_WIDTH];
+        stepped += static_cast<double>(escape_counts_on(fastest_row_path(), xs, y, FRAME_WIDTH, s.limit, counts));
+        for (int count : counts)
+            needed += count;
+    }
+    return {needed, stepped};
 }
 
 template <view_samples (*renderer)(BITMAP *, int, double, double, double, double)>
@@ -52,8 +59,11 @@ void bm_frame(benchmark::State &state, const scene &s)
     for (auto _ : state)
         benchmark::DoNotOptimize(renderer(buffer, s.limit, s.left, s.right, s.top, s.bottom));
     destroy_bitmap(buffer);
-    state.counters["useful_iterations"] =
-        benchmark::Counter(useful_iterations(s) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    const auto [needed, stepped] = iterations(s);
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["useful_iterations"] = benchmark::Counter(needed * frames, benchmark::Counter::kIsRate);
+    if (renderer == render_view)
+        state.counters["lane_steps"] = benchmark::Counter(stepped * frames, benchmark::Counter::kIsRate);
 }
 
 // One row across the main cardioid through one vector path.

@@ -37,8 +37,8 @@ long long escape_counts_scalar(const double *c_re, double c_im, int count, int l
 }
 
 // `groups` takes the whole groups of `group` points; escape_count the rest.
-long long escape_counts_by(long long (*groups)(const double *, double, int, int, int *), int group,
-                           const double *c_re, double c_im, int count, int limit, int *counts)
+long long escape_counts_by(long long (*groups)(const double *, double, int, int, int *), int group, const double *c_re,
+                           double c_im, int count, int limit, int *counts)
 {
     const int grouped = count - count % group;
     return groups(c_re, c_im, grouped, limit, counts) +
@@ -72,8 +72,8 @@ long long escape_counts_on(row_path path, const double *c_re, double c_im, int c
     case row_path::scalar:
         return escape_counts_scalar(c_re, c_im, count, limit, counts);
     default:
-        return escape_counts_by(escape_groups<two_lanes, TWO_LANE_GROUP / 2>, TWO_LANE_GROUP, c_re, c_im, count,
-                                limit, counts);
+        return escape_counts_by(escape_groups<two_lanes, TWO_LANE_GROUP / 2>, TWO_LANE_GROUP, c_re, c_im, count, limit,
+                                counts);
     }
 }
 

@@ -43,11 +43,11 @@ constexpr double CLEARLY_INSIDE = 3.999;
 // Steps the N vectors from zr, zi `length` times with the escape test
 // before every step. A lane of `watched` outside the disc at the k-th test
 // leaves: it joins `left`, with `first + k` in `exit`. Stops early once
-// every watched lane has left.
+// every watched lane has left; returns the steps taken.
 template <typename lanes, int N, typename real>
-[[gnu::always_inline]] inline void tested_steps(real *zr, real *zi, const real *cr, const real &ci,
-                                                const unsigned *watched, int first, int length, unsigned *left,
-                                                real *exit)
+[[gnu::always_inline]] inline int tested_steps(real *zr, real *zi, const real *cr, const real &ci,
+                                               const unsigned *watched, int first, int length, unsigned *left,
+                                               real *exit)
 {
     const real four = real{} + 4.0;
     for (int k = 0; k < length; ++k) {
@@ -64,8 +64,9 @@ template <typename lanes, int N, typename real>
             zr[v] = (rr - ii) + cr[v];
         }
         if (in == 0)
-            return;
+            return k + 1;
     }
+    return length;
 }
 
 // The block just stepped, stepped again from its start for the lanes of
@@ -82,8 +83,7 @@ template <typename lanes, typename real>
 // `counts` and returns the orbit steps it took, lanes of a vector counted
 // alike. Lanes that are done keep being stepped (their values run off to
 // infinity) but are no longer looked at.
-template <typename lanes, int VECTORS>
-long long escape_group(const double *c_re, double c_im, int limit, int *counts)
+template <typename lanes, int VECTORS> long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 {
     using real = typename lanes::real;
     constexpr int LANES = sizeof(real) / sizeof(double);
@@ -101,8 +101,7 @@ long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 
     // The first block has the test at every step: where most lanes leave
     // early (small limits, far from the set) that costs less than replays.
-    int step = limit < BLOCK ? limit : BLOCK;
-    tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, step, left, exit);
+    int step = tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, limit < BLOCK ? limit : BLOCK, left, exit);
     bool going = false;
     for (int v = 0; v < VECTORS; ++v) {
         done[v] = left[v];
