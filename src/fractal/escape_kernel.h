@@ -30,10 +30,9 @@
 // blocks after it starts, and never where there is none.
 #pragma once
 
-namespace {
+#include <cstddef>
 
-constexpr int BLOCK = 8;
-constexpr double CLEARLY_INSIDE = 3.999;
+namespace {
 
 // `lanes` supplies the lane type `real` (a GCC vector of doubles); less,
 // greater and equal, each a bit mask of the lanes where the ordered
@@ -86,14 +85,15 @@ template <typename lanes, typename real>
 template <typename lanes, int VECTORS> long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 {
     using real = typename lanes::real;
-    constexpr int LANES = sizeof(real) / sizeof(double);
+    constexpr int LANES = sizeof(real) / sizeof(double), BLOCK = 8;
     constexpr unsigned ALL = (1u << LANES) - 1;
+    constexpr double CLEARLY_INSIDE = 3.999;
     const real ci = real{} + c_im, clearly_inside = real{} + CLEARLY_INSIDE;
     real cr[VECTORS], zr[VECTORS], zi[VECTORS], rr[VECTORS], ii[VECTORS], saved_re[VECTORS], saved_im[VECTORS];
     real exit[VECTORS] = {};
     unsigned everyone[VECTORS], left[VECTORS] = {}, done[VECTORS];
     for (int v = 0; v < VECTORS; ++v) {
-        __builtin_memcpy(&cr[v], c_re + v * LANES, sizeof(real));
+        __builtin_memcpy(&cr[v], c_re + static_cast<std::ptrdiff_t>(v) * LANES, sizeof(real));
         zr[v] = cr[v];
         zi[v] = ci;
         everyone[v] = ALL;
