@@ -1,8 +1,8 @@
 // The vector row paths' common kernel: escape_count for groups of points,
 // several vectors of lanes at a time, written once over a lane type and its
 // comparisons, and compiled by each path's own file for its instruction set.
-// Everything here is private to the file that includes it, so that no code
-// built for one instruction set can stand in for another's.
+// The kernel is private to each file that includes it, so that no code built
+// for one instruction set can stand in for another's.
 //
 // Each lane performs exactly the scalar operations in the scalar order
 // (square, subtract, add c; double re, multiply by im, add c), so the counts
@@ -41,12 +41,12 @@ namespace {
 
 // Steps the N vectors from zr, zi `length` times with the escape test
 // before every step. A lane of `watched` outside the disc at the k-th test
-// leaves: it joins `left`, with `first + k` in `exit`. Stops early once
+// leaves: it joins `left`, with `first + k` in `left_at`. Stops early once
 // every watched lane has left; returns the steps taken.
 template <typename lanes, int N, typename real>
 [[gnu::always_inline]] inline int tested_steps(real *zr, real *zi, const real *cr, const real &ci,
                                                const unsigned *watched, int first, int length, unsigned *left,
-                                               real *exit)
+                                               real *left_at)
 {
     const real four = real{} + 4.0;
     for (int k = 0; k < length; ++k) {
@@ -56,7 +56,7 @@ template <typename lanes, int N, typename real>
             // Negating "greater than" keeps a lane in exactly when the scalar
             // test !(magnitude > 4.0) does, NaN included.
             const unsigned leaving = watched[v] & ~left[v] & lanes::greater(rr + ii, four);
-            exit[v] = lanes::select(leaving, real{} + (first + k), exit[v]);
+            left_at[v] = lanes::select(leaving, real{} + (first + k), left_at[v]);
             left[v] |= leaving;
             in |= watched[v] & ~left[v];
             zi[v] = (2.0 * zr[v]) * zi[v] + ci;
@@ -73,14 +73,14 @@ template <typename lanes, int N, typename real>
 // registers.
 template <typename lanes, typename real>
 [[gnu::noinline]] void replay(real start_re, real start_im, real cr, real ci, unsigned unclear, int first, int length,
-                              unsigned *left, real *exit)
+                              unsigned *left, real *left_at)
 {
-    tested_steps<lanes, 1>(&start_re, &start_im, &cr, ci, &unclear, first, length, left, exit);
+    tested_steps<lanes, 1>(&start_re, &start_im, &cr, ci, &unclear, first, length, left, left_at);
 }
 
 // Counts the VECTORS * lanes points from c_re (imaginary part c_im) into
-// `counts` and returns the orbit steps it took, lanes of a vector counted
-// alike. Lanes that are done keep being stepped (their values run off to
+// `counts` and returns the orbit steps it took (blocks stepped again not
+// counted), lanes of a vector alike. Lanes that are done keep being stepped (their values run off to
 // infinity) but are no longer looked at.
 template <typename lanes, int VECTORS> long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 {
@@ -90,7 +90,7 @@ template <typename lanes, int VECTORS> long long escape_group(const double *c_re
     constexpr double CLEARLY_INSIDE = 3.999;
     const real ci = real{} + c_im, clearly_inside = real{} + CLEARLY_INSIDE;
     real cr[VECTORS], zr[VECTORS], zi[VECTORS], rr[VECTORS], ii[VECTORS], saved_re[VECTORS], saved_im[VECTORS];
-    real exit[VECTORS] = {};
+    real left_at[VECTORS] = {};
     unsigned everyone[VECTORS], left[VECTORS] = {}, done[VECTORS];
     for (int v = 0; v < VECTORS; ++v) {
         __builtin_memcpy(&cr[v], c_re + static_cast<std::ptrdiff_t>(v) * LANES, sizeof(real));
@@ -101,7 +101,7 @@ template <typename lanes, int VECTORS> long long escape_group(const double *c_re
 
     // The first block has the test at every step: where most lanes leave
     // early (small limits, far from the set) that costs less than replays.
-    int step = tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, limit < BLOCK ? limit : BLOCK, left, exit);
+    int step = tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, limit < BLOCK ? limit : BLOCK, left, left_at);
     bool going = false;
     for (int v = 0; v < VECTORS; ++v) {
         done[v] = left[v];
@@ -138,7 +138,7 @@ template <typename lanes, int VECTORS> long long escape_group(const double *c_re
         for (int v = 0; v < VECTORS; ++v) {
             const unsigned unclear = ~done[v] & ~lanes::less(rr[v] + ii[v], clearly_inside) & ALL;
             if (unclear != 0)
-                replay<lanes>(start_re[v], start_im[v], cr[v], ci, unclear, step, length, &left[v], &exit[v]);
+                replay<lanes>(start_re[v], start_im[v], cr[v], ci, unclear, step, length, &left[v], &left_at[v]);
             done[v] |= left[v] | (lanes::equal(zr[v], saved_re[v]) & lanes::equal(zi[v], saved_im[v]));
             going |= done[v] != ALL;
         }
@@ -154,7 +154,7 @@ template <typename lanes, int VECTORS> long long escape_group(const double *c_re
     // Lanes still in at the end, or caught in a cycle, count the limit.
     for (int v = 0; v < VECTORS; ++v)
         for (int l = 0; l < LANES; ++l)
-            counts[v * LANES + l] = left[v] >> l & 1 ? static_cast<int>(exit[v][l]) : limit;
+            counts[v * LANES + l] = left[v] >> l & 1 ? static_cast<int>(left_at[v][l]) : limit;
     return static_cast<long long>(step) * VECTORS * LANES;
 }
 
