@@ -62,6 +62,8 @@ bool row_path_available(row_path path)
 
 long long escape_counts_on(row_path path, const double *c_re, double c_im, int count, int limit, int *counts)
 {
+    // No step for a negative limit, as none for 0: every count 0.
+    limit = limit < 0 ? 0 : limit;
     switch (path) {
 #if defined(__x86_64__)
     case row_path::avx512:

@@ -47,7 +47,9 @@ int escape_count(double c_re, double c_im, int limit);
 // escape_count, by one of these paths: AVX-512 (8 lanes), AVX2 (4 lanes), two
 // lanes (SSE2 on x86-64), or escape_count point by point. The vector paths
 // stop an orbit as soon as it repeats a point exactly, which cannot change a
-// count. Returns the orbit steps computed, lanes of a vector counted alike
+// count. Any limit, negative ones included, gives escape_count's counts; a
+// point that is not a number stays in for the whole limit, as there. Returns
+// the orbit steps computed (0 or more), lanes of a vector counted alike
 // whether or not they were still needed. fastest_row_path is the widest path
 // this processor has.
 enum class row_path : std::uint8_t { avx512, avx2, two_lanes, scalar };
