@@ -12,6 +12,7 @@
 #include "keys.h"
 #include "palette.h"
 #include "present.h"
+#include "termination.h"
 #include "viewer_state.h"
 
 namespace {
@@ -37,6 +38,7 @@ int give_up(const char *what, BITMAP *buffer)
 int main()
 {
     // Start-up
+    const termination_signals held = hold_termination_signals();
     if (allegro_init() != 0)
         return give_up("cannot start the Allegro library (no usable X display or console)", nullptr);
     install_timer();
@@ -52,6 +54,9 @@ int main()
     if (set_gfx_mode(GFX_AUTODETECT, FRAME_WIDTH, FRAME_HEIGHT, 0, 0) != 0)
         return give_up("cannot set the 320x200 256-colour mode", buffer);
 
+    // Started, the library has its own handlers in place of ignored signals.
+    keep_ignored(held);
+
     PALETTE palette;
     build_palette(palette);
     set_palette(palette);
@@ -60,13 +65,15 @@ int main()
     present_frame(buffer);
     // The key that ends the intro stays in the key buffer on purpose: only
     // held keys matter from here on.
-    while (!keypressed()) {
+    while (!keypressed() && pending_termination() == 0) {
     }
 
     // Frame loop
     viewer_state state = START_STATE;
     view_samples samples = {};
-    while (!key[KEY_ESC]) {
+    // A termination signal ends the loop as Escape does, between two passes.
+    int signal = 0;
+    while (!key[KEY_ESC] && (signal = pending_termination()) == 0) {
         if (state.redraw) {
             samples = draw_frame(buffer, state);
             present_frame(buffer);
@@ -78,6 +85,8 @@ int main()
     // Shutdown
     destroy_bitmap(buffer);
     allegro_exit();
+    if (signal != 0)
+        end_by(signal);
     return 0;
 }
 END_OF_MAIN()

@@ -7,6 +7,7 @@
 #include "replace_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,10 +80,18 @@ bool replace_anonymously(const std::string &path, const unsigned char *data, siz
     const std::string fd_link = "/proc/self/fd/" + std::to_string(fd);
     const std::string temp = temporary_name(path);
     pid_t child = -1;
-    if (write_durably(fd, data, size))
+    if (write_durably(fd, data, size)) {
+        // The child starts with every signal blocked and keeps them so until
+        // it exits: no handler (the library's shut it down, and the X
+        // connection with it) can run between the name and the rename.
+        sigset_t every, own;
+        sigfillset(&every);
+        pthread_sigmask(SIG_SETMASK, &every, &own);
         child = fork();
-    if (child == 0)
-        _exit(name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()));
+        if (child == 0)
+            _exit(name_and_rename(fd_link.c_str(), temp.c_str(), path.c_str()));
+        pthread_sigmask(SIG_SETMASK, &own, nullptr);
+    }
     int status = -1;
     while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }

@@ -39,19 +39,26 @@ template <typename condition_function> bool eventually(condition_function condit
 }
 
 struct e2e : with_frame {
-    // VEXILO_UNDER is read by the shell, quotes and all.
+    // In a process group of its own, as a shell starts a job. VEXILO_UNDER
+    // is read by the shell, quotes and all.
     void start_viewer()
     {
         const char *argv[] = {"sh", "-c", "eval \"exec $VEXILO_UNDER '" VEXILO "' 2>stderr\"", nullptr};
-        posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
+        posix_spawnattr_t own_group;
+        posix_spawnattr_init(&own_group);
+        posix_spawnattr_setflags(&own_group, POSIX_SPAWN_SETPGROUP);
+        posix_spawn(&viewer, "/bin/sh", nullptr, &own_group, const_cast<char **>(argv), environ);
+        posix_spawnattr_destroy(&own_group);
     }
 
-    // The viewer's exit status, once it has ended, and what it said.
+    // The viewer's exit status as a shell gives it (128 + the signal that
+    // ended it), once it has ended, and what it said.
     std::string ended_with()
     {
         int status = -1;
         eventually([&] { return waitpid(viewer, &status, WNOHANG) == viewer; });
-        return std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + ":" + read_file("stderr");
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+        return std::to_string(code) + ":" + read_file("stderr");
     }
 
     void press(KeySym symbol, bool down = true)
@@ -116,10 +123,12 @@ struct e2e : with_frame {
 // not even one shown and gone within a millisecond; the only drawings are
 // the library's own at shutdown: a strip and the whole window, and the root
 // window uncovered (a frame would be a fourth). Then a whole session: the
-// intro, the first frame, O held until the screen changes, S, Escape. The
-// screen shows the engine's frames (after O, one of the frames zoomed in
-// again and again, each time into the corners the frame before recorded), S
-// saves exactly the screen and draws nothing, Escape ends the viewer.
+// intro, the first frame, O held until the screen changes, S held, SIGTERM
+// to the viewer's process group. The screen shows the engine's frames (after
+// O, one of the frames zoomed in again and again, each time into the corners
+// the frame before recorded), S saves exactly the screen and draws nothing,
+// and the signal, while S saves on every pass, ends the viewer by that
+// signal, quietly, leaving the saved picture whole and nothing else behind.
 // Without the graphics mode, or without a display: one line saying so,
 // status 1.
 TEST_F(e2e, ARealSession)
@@ -153,8 +162,11 @@ TEST_F(e2e, ARealSession)
     const bitmap_ptr saved(load_pcx("vexilo.pcx", saved_palette));
     EXPECT_TRUE(saved && screen_shows(saved.get(), saved_palette)) << "vexilo.pcx is not what the screen shows";
     EXPECT_EQ(drawings(), 0) << "holding S drew";
-    press(XK_Escape);
-    EXPECT_EQ(ended_with(), "0:");
+    kill(-viewer, SIGTERM);
+    EXPECT_EQ(ended_with(), "143:");
+    EXPECT_TRUE(eventually([&] { return kill(-viewer, 0) != 0; })) << "a process of the viewer's group lives on";
+    EXPECT_TRUE(files_in(".") == 2 && same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), saved.get()));
+    press(XK_s, false);
 
     std::ofstream(".allegrorc") << "[graphics]\ngfx_card = DGA2\n"; // a driver the X server lacks
     setenv("HOME", directory, 1);

@@ -8,16 +8,24 @@
 
 #include "helpers.h"
 #include "replace_file.h"
+#include "termination.h"
 
 // The tests' link puts these between the viewer's code and the C library.
 // Each call is noted in a log that forked children share: A opens an
 // anonymous file, W writes, F and D flush a file and a directory, K forks,
-// R renames. A call among the `refused` fails instead, noted in lower case.
+// R renames. A call among the `refused` fails instead, noted in lower case; a
+// write takes at most `most` bytes (0: all), as a filling disk may; the
+// folders an anonymous file is made in and a flush is of are noted.
+// A rename in a child (the anonymous way's naming child) raises SIGTERM
+// first, as a signal sent to the viewer's group would land; note_signal, the
+// handler the tests put in place, notes H.
 namespace {
 struct call_log {
     const char *refused;
     int count;
     char calls[60];
+    size_t most;
+    ino_t made_in, flushed;
 };
 call_log &calls = *static_cast<call_log *>(
     mmap(nullptr, sizeof(call_log), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
@@ -30,6 +38,9 @@ bool allowed(char call, int error)
     errno = refused ? error : errno;
     return !refused;
 }
+
+const pid_t tests_process = getpid();
+void note_signal(int) { allowed('H', 0); }
 } // namespace
 
 // NOLINTBEGIN(bugprone-reserved-identifier): the linker's names for them.
@@ -45,19 +56,30 @@ int __wrap_open(const char *path, int flags, ...)
     va_start(rest, flags);
     const int mode = flags & (O_CREAT | O_TMPFILE) ? va_arg(rest, int) : 0;
     va_end(rest);
-    return (flags & O_TMPFILE) != O_TMPFILE || allowed('A', EOPNOTSUPP) ? __real_open(path, flags, mode) : -1;
+    if ((flags & O_TMPFILE) != O_TMPFILE)
+        return __real_open(path, flags, mode);
+    struct stat folder = {};
+    calls.made_in = stat(path, &folder) == 0 ? folder.st_ino : 0;
+    return allowed('A', EOPNOTSUPP) ? __real_open(path, flags, mode) : -1;
 }
 ssize_t __wrap_write(int fd, const void *data, size_t n)
 {
-    return allowed('W', ENOSPC) ? __real_write(fd, data, n) : -1;
+    return allowed('W', ENOSPC) ? __real_write(fd, data, calls.most && n > calls.most ? calls.most : n) : -1;
 }
 int __wrap_fsync(int fd)
 {
     struct stat info = {};
-    return allowed(fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) ? 'D' : 'F', EIO) ? __real_fsync(fd) : -1;
+    const bool folder = fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+    calls.flushed = folder ? info.st_ino : calls.flushed;
+    return allowed(folder ? 'D' : 'F', EIO) ? __real_fsync(fd) : -1;
 }
 pid_t __wrap_fork() { return allowed('K', EAGAIN) ? __real_fork() : -1; }
-int __wrap_rename(const char *from, const char *to) { return allowed('R', EIO) ? __real_rename(from, to) : -1; }
+int __wrap_rename(const char *from, const char *to)
+{
+    if (getpid() != tests_process)
+        raise(SIGTERM);
+    return allowed('R', EIO) ? __real_rename(from, to) : -1;
+}
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
@@ -73,12 +95,17 @@ struct replacing : with_frame, testing::WithParamInterface<temporary_file> {};
 // replacement is flushed before it is named (the anonymous way's name given
 // in a child of its own) and the directory after; a link at the name is
 // replaced and a leftover at the temporary name (another file's link)
-// removed, neither written through; the mode is 0666 less the umask.
+// removed, neither written through; the mode is 0666 less the umask; writes
+// that take fewer bytes than asked go on from where they stopped; the file
+// is made and its folder flushed where it goes, a bare name's being the
+// working directory. The naming child runs no handler, whatever lands on it;
+// the caller's own run as before.
 TEST_P(replacing, FailsOrReplacesTheFileWholeFlushedInOrder)
 {
+    signal(SIGTERM, note_signal);
     const unsigned char bytes[2000] = {'n', 'e', 'w'};
-    const auto replace = [&](const char *path, const char *refused) {
-        calls = {refused, 0, {}};
+    const auto replace = [&](const char *path, const char *refused, size_t most = 0) {
+        calls = {refused, 0, {}, most, 0, 0};
         return replace_file(path, bytes, sizeof bytes, GetParam());
     };
     std::ofstream("vexilo.pcx") << "the old picture";
@@ -91,16 +118,25 @@ TEST_P(replacing, FailsOrReplacesTheFileWholeFlushedInOrder)
         EXPECT_TRUE(!replace(path, refused) && read_file("vexilo.pcx") == "the old picture" && files_in(".") == 3)
             << path << ", refused " << refused << ": " << logged();
 
-    std::ofstream("precious") << "untouched";
-    std::filesystem::remove("vexilo.pcx");
-    ASSERT_EQ(symlink("precious", "vexilo.pcx") + link("precious", temporary_name("vexilo.pcx").c_str()), 0);
     const mode_t mask = umask(002);
-    struct stat info = {};
-    EXPECT_TRUE(replace("vexilo.pcx", "") && lstat("vexilo.pcx", &info) == 0 && (info.st_mode & 0777) == 0664);
+    for (const auto &[path, folder, entries] :
+         {std::tuple{"vexilo.pcx", ".", 4}, {"folder/inside/vexilo.pcx", "folder/inside", 2}}) {
+        const std::string precious = std::string(folder) + "/precious";
+        std::ofstream(precious) << "untouched";
+        std::filesystem::remove(path);
+        ASSERT_EQ(symlink("precious", path) + link(precious.c_str(), temporary_name(path).c_str()), 0);
+        struct stat info = {}, where = {};
+        EXPECT_TRUE(replace(path, "", 999) && lstat(path, &info) == 0 && (info.st_mode & 0777) == 0664 &&
+                    stat(folder, &where) == 0);
+        raise(SIGTERM);
+        const bool anonymous = GetParam() == temporary_file::anonymous;
+        EXPECT_EQ(logged(), anonymous ? "AWWWFKRDH" : "WWWFRDH") << path;
+        EXPECT_TRUE(calls.flushed == where.st_ino && (!anonymous || calls.made_in == where.st_ino)) << path;
+        EXPECT_EQ(read_file(path), std::string(bytes, std::end(bytes))) << path;
+        EXPECT_TRUE(read_file(precious.c_str()) == "untouched" && files_in(folder) == entries) << path;
+    }
     umask(mask);
-    EXPECT_EQ(logged(), GetParam() == temporary_file::anonymous ? "AWFKRD" : "WFRD");
-    EXPECT_EQ(read_file("vexilo.pcx"), std::string(bytes, std::end(bytes)));
-    EXPECT_TRUE(read_file("precious") == "untouched" && files_in(".") == 4);
+    signal(SIGTERM, SIG_DFL);
 }
 
 INSTANTIATE_TEST_SUITE_P(each_way, replacing, testing::Values(temporary_file::anonymous, temporary_file::named),
@@ -110,20 +146,52 @@ using screenshot = with_frame;
 
 // What the viewer saves decodes to its frame, saved the anonymous way, or
 // the named way where anonymous files are refused, as on a file system
-// without them; a picture too large to encode is not saved.
+// without them. The frame that encodes worst (runs of one index of 192 or
+// more: two bytes a pixel) saves whole; a larger picture is not saved.
 TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
 {
     draw_frame(frame.get(), {{-0.8, -0.7, 0.05, 0.15}, 60, 5, true});
     for (const auto &[refused, log] : {std::pair{"", "AWFKRD"}, {"A", "aWFRD"}}) {
-        calls = {refused, 0, {}};
+        calls = {refused, 0, {}, 0, 0, 0};
         EXPECT_TRUE(save_screenshot("vexilo.pcx", frame.get(), palette) && logged() == log) << logged();
         EXPECT_TRUE(same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get()));
     }
     const bitmap_ptr noise(create_bitmap(400, 400));
-    for (int i = 0; i < 400 * 400; ++i)
-        noise->line[i / 400][i % 400] = 254 + i % 2;
+    for (BITMAP *picture : {frame.get(), noise.get()})
+        for (int i = 0; i < picture->w * picture->h; ++i)
+            picture->line[i / picture->w][i % picture->w] = 254 + i % 2;
+    EXPECT_TRUE(save_screenshot("vexilo.pcx", frame.get(), palette) &&
+                same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get()));
     EXPECT_FALSE(save_screenshot("noise.pcx", noise.get(), palette));
     EXPECT_EQ(files_in("."), 1);
+}
+
+// Termination signals wait, pending, for the frame loop to see them, and run
+// no handler, not even one the library puts in place as it starts (here
+// note_signal); one ignored at start stays ignored. SIGCHLD ignored at start
+// is waited for again, so the save is made once, the anonymous way.
+TEST_F(screenshot, TerminationSignalsWaitForTheFrameLoop)
+{
+    const int termination[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+    sigset_t mask;
+    pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+    signal(SIGINT, SIG_IGN);
+    signal(SIGCHLD, SIG_IGN);
+    const termination_signals held = hold_termination_signals();
+    for (const int s : termination)
+        signal(s, note_signal);
+    keep_ignored(held);
+    calls = {"", 0, {}, 0, 0, 0};
+    raise(SIGINT);
+    const int after_an_ignored_one = pending_termination();
+    raise(SIGHUP);
+    EXPECT_TRUE(save_screenshot("vexilo.pcx", frame.get(), palette));
+    EXPECT_TRUE(after_an_ignored_one == 0 && pending_termination() == SIGHUP && logged() == "AWFKRD") << logged();
+    for (const int s : termination) {
+        signal(s, SIG_IGN); // drops it if pending
+        signal(s, SIG_DFL);
+    }
+    pthread_sigmask(SIG_SETMASK, &mask, nullptr);
 }
 
 } // namespace

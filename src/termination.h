@@ -1,0 +1,30 @@
+// Termination signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT) end the viewer as
+// Escape does: between two passes of the frame loop, through the ordinary
+// shutdown, never from inside a signal handler.
+#pragma once
+
+#include <signal.h>
+
+// What the viewer found when it started.
+struct termination_signals {
+    sigset_t ignored; // ignored by whoever started the viewer: they stay so
+};
+
+// Before the library starts: blocks the termination signals in this thread,
+// and so in every thread the library starts, so that they wait as pending
+// instead of running the library's own handlers, which shut it down from
+// inside the signal and deadlock when it lands in the allocator or in fork().
+// Also gives SIGCHLD its default action, so that the screenshot's child can
+// be waited for even where SIGCHLD was ignored at start.
+termination_signals hold_termination_signals();
+
+// After the library has started: ignores again, and no longer holds, the
+// signals that were ignored before it put its own handlers in their place.
+void keep_ignored(termination_signals held);
+
+// The termination signal waiting to be acted on, or 0.
+int pending_termination();
+
+// After shutdown: ends the process by the default action of `signal`, which
+// is pending, so that the exit status says what ended the viewer.
+[[noreturn]] void end_by(int signal);
