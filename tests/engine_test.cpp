@@ -23,11 +23,8 @@ struct each_path : testing::TestWithParam<row_path> {};
 TEST_P(each_path, EqualsThePlainLoopOnRandomWindows)
 {
     const row_path path = GetParam();
-    std::string flags;
-    for (std::ifstream cpuinfo("/proc/cpuinfo"); std::getline(cpuinfo, flags) && !flags.starts_with("flags");) {
-    }
-    flags += ' ';
-    const bool has[] = {flags.find(" avx512f ") != flags.npos, flags.find(" avx2 ") != flags.npos, true, true};
+    const std::string cpu = read_file("/proc/cpuinfo");
+    const bool has[] = {cpu.find(" avx512f ") != cpu.npos, cpu.find(" avx2 ") != cpu.npos, true, true};
     EXPECT_EQ(row_path_available(path), has[static_cast<int>(path)]);
     EXPECT_EQ(fastest_row_path(), has[0] ? row_path::avx512 : has[1] ? row_path::avx2 : row_path::two_lanes);
     if (!row_path_available(path))
@@ -43,20 +40,12 @@ TEST_P(each_path, EqualsThePlainLoopOnRandomWindows)
         const double w = std::pow(10.0, -15.0 + 16.0 * unit(random)), h = w * (0.25 + 1.5 * unit(random));
         const double a = re, b = re + w, c = im, d = im + h, e = c * 1e-12, f = 2 * e, sub = -0.75 + 1e-310;
         const double far = 1e300 * (unit(random) - 0.5), wide = DBL_MAX * unit(random), sub_im = 0.1 - 3e-320;
-        const double windows[][4] = {{a, b, c, d},
-                                     {b, a, d, c},
-                                     {a, a, c, d},
-                                     {a, b, c, c},
-                                     {a, a, c, c},
-                                     {-DBL_MAX, wide, c, d},
-                                     {a, b, far, -1e300},
-                                     {-0.75, sub, 0.1, sub_im},
-                                     {-2.0, 2.0, 0.0, 0.0},
-                                     {0.0, 0.1, 2.0, 2.0},
-                                     {-2.0, -1.99, e, f},
-                                     {-1.99, -2.0, -e, 0.0},
-                                     {a, b, std::nan(""), d},
-                                     {-HUGE_VAL, HUGE_VAL, c, d}};
+        const double nan = std::nan(""), inf = HUGE_VAL;
+        const double windows[][4] = {
+            {a, b, c, d},          {b, a, d, c},           {a, a, c, d},        {a, b, c, c},
+            {a, a, c, c},          {-DBL_MAX, wide, c, d}, {a, b, far, -1e300}, {-0.75, sub, 0.1, sub_im},
+            {-2.0, 2.0, 0.0, 0.0}, {0.0, 0.1, 2.0, 2.0},   {-2.0, -1.99, e, f}, {-1.99, -2.0, -e, 0.0},
+            {a, b, nan, d},        {-inf, inf, c, d}};
         const auto [left, right, top, bottom] = windows[random() % 2 ? 0 : random() % std::size(windows)];
         clear_to_color(fast.get(), 255);
         if (path == fastest_row_path()) {
