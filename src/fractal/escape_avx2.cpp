@@ -23,5 +23,5 @@ struct avx2_lanes {
 
 long long escape_groups_avx2(const double *c_re, double c_im, int count, int limit, int *counts)
 {
-    return escape_groups<avx2_lanes, AVX2_GROUP / 4>(c_re, c_im, count, limit, counts);
+    return escape_groups<avx2_lanes, AVX2_SHAPE>(c_re, c_im, count, limit, counts);
 }

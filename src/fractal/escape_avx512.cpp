@@ -18,5 +18,5 @@ struct avx512_lanes {
 
 long long escape_groups_avx512(const double *c_re, double c_im, int count, int limit, int *counts)
 {
-    return escape_groups<avx512_lanes, AVX512_GROUP / 8>(c_re, c_im, count, limit, counts);
+    return escape_groups<avx512_lanes, AVX512_SHAPE>(c_re, c_im, count, limit, counts);
 }

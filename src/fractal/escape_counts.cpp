@@ -24,7 +24,6 @@ struct two_lanes {
         return lanes ? yes : no;
     }
 };
-constexpr int TWO_LANE_GROUP = 8;
 
 long long escape_counts_scalar(const double *c_re, double c_im, int count, int limit, int *counts)
 {
@@ -74,7 +73,7 @@ long long escape_counts_on(row_path path, const double *c_re, double c_im, int c
     case row_path::scalar:
         return escape_counts_scalar(c_re, c_im, count, limit, counts);
     default:
-        return escape_counts_by(escape_groups<two_lanes, TWO_LANE_GROUP / 2>, TWO_LANE_GROUP, c_re, c_im, count, limit,
+        return escape_counts_by(escape_groups<two_lanes, TWO_LANE_SHAPE>, TWO_LANE_GROUP, c_re, c_im, count, limit,
                                 counts);
     }
 }
