@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -26,6 +27,36 @@ const scene SCENES[] = {
     {"seahorse254", -0.76, -0.72, 0.08, 0.12, 254},
     {"deep254", -0.7436438870372, -0.7436438870370, 0.1318259042124, 0.1318259042126, 254},
 };
+
+// The core's clock in cycles a second, timed on a chain of dependent integer
+// adds (one a cycle on any x86-64 core); 0 where it cannot be timed.
+double cycles_a_second()
+{
+#if defined(__x86_64__)
+    constexpr long ADDS = 400'000'000;
+    long chain = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (long i = 0; i < ADDS; i += 8)
+        asm volatile("add $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\t"
+                     "add $1, %0\n\tadd $1, %0\n\tadd $1, %0\n\tadd $1, %0"
+                     : "+r"(chain));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return ADDS / took.count();
+#else
+    return 0.0;
+#endif
+}
+
+// Lane-steps a second, and a cycle where the clock is known, over the
+// `seconds` the benchmark's loop took.
+void count_lane_steps(benchmark::State &state, double lane_steps_a_frame, std::chrono::duration<double> seconds)
+{
+    static const double clock = cycles_a_second();
+    const double stepped = lane_steps_a_frame * static_cast<double>(state.iterations());
+    state.counters["lane_steps"] = benchmark::Counter(stepped, benchmark::Counter::kIsRate);
+    if (clock > 0.0)
+        state.counters["a_cycle"] = stepped / seconds.count() / clock;
+}
 
 // Counts every row of the scene's frame through `path`, as render_view does;
 // returns the iterations the frame really needs (the sum of its counts) and
@@ -56,14 +87,16 @@ void bm_frame(benchmark::State &state, const scene &s)
         state.SkipWithError("no bitmap");
         return;
     }
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state)
         benchmark::DoNotOptimize(renderer(buffer, s.limit, s.left, s.right, s.top, s.bottom));
+    const auto took = std::chrono::steady_clock::now() - start;
     destroy_bitmap(buffer);
     const auto [needed, stepped] = count_frame(s, fastest_row_path());
     const double frames = static_cast<double>(state.iterations());
     state.counters["useful_iterations"] = benchmark::Counter(needed * frames, benchmark::Counter::kIsRate);
     if (renderer == render_view)
-        state.counters["lane_steps"] = benchmark::Counter(stepped * frames, benchmark::Counter::kIsRate);
+        count_lane_steps(state, stepped, took);
 }
 
 // The rows of a whole frame through one row path, so that every path's
@@ -75,10 +108,12 @@ void bm_rows(benchmark::State &state, row_path path, const scene &s)
         return;
     }
     double stepped = 0.0;
+    // The library's loop variable is unused by design.
+    // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores)
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state)
         stepped = count_frame(s, path).second;
-    state.counters["lane_steps"] =
-        benchmark::Counter(stepped * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    count_lane_steps(state, stepped, std::chrono::steady_clock::now() - start);
 }
 
 void register_benchmarks()

@@ -120,8 +120,7 @@ struct e2e : with_frame {
 // the frame before recorded), S saves exactly the screen and draws nothing,
 // and the signal, while S saves on every pass, ends the viewer by that
 // signal, quietly, leaving the saved picture whole and nothing else behind.
-// Without the graphics mode: one line saying so, status 1 (without a
-// display, install.runs_without_a_display).
+// (A failed start: e2e.without_a_display, e2e.without_the_graphics_mode.)
 TEST_F(e2e, ARealSession)
 {
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
@@ -157,11 +156,6 @@ TEST_F(e2e, ARealSession)
     EXPECT_EQ(ended_with(), "143:");
     EXPECT_TRUE(eventually([&] { return kill(-viewer, 0) != 0; })) << "a process of the viewer's group lives on";
     EXPECT_TRUE(files_in(".") == 2 && same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), saved.get()));
-
-    std::ofstream(".allegrorc") << "[graphics]\ngfx_card = DGA2\n"; // a driver the X server lacks
-    setenv("HOME", directory, 1);
-    start_viewer();
-    EXPECT_TRUE(ended_with().starts_with("1:vexilo: cannot set the 320x200 256-colour mode: DGA"));
 }
 
 } // namespace

@@ -91,15 +91,16 @@ template <typename lanes, typename real>
     tested_steps<lanes, 1>(&start_re, &start_im, &cr, ci, &unclear, first, length, left, left_at);
 }
 
-// Counts the shape.vectors * lanes points from c_re (imaginary part c_im)
-// into `counts` and returns the orbit steps it took (blocks stepped again not
+// Counts the VECTORS * lanes points from c_re (imaginary part c_im) into
+// `counts`, with a first block of FIRST tested steps and blocks of BLOCK
+// steps, and returns the orbit steps it took (blocks stepped again not
 // counted), lanes of a vector alike. Lanes that are done keep being stepped
 // (their values run off to infinity) but are no longer looked at.
-template <typename lanes, kernel_shape shape>
+template <typename lanes, int VECTORS, int FIRST, int BLOCK>
 long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 {
     using real = typename lanes::real;
-    constexpr int LANES = sizeof(real) / sizeof(double), VECTORS = shape.vectors, BLOCK = shape.block;
+    constexpr int LANES = sizeof(real) / sizeof(double);
     static_assert(BLOCK <= 16, "the test at a block's end misses no escape within 16 steps");
     constexpr unsigned ALL = (1u << LANES) - 1;
     constexpr double CLEARLY_INSIDE = 3.999;
@@ -116,8 +117,7 @@ long long escape_group(const double *c_re, double c_im, int limit, int *counts)
 
     // The first block has the test at every step: where most lanes leave
     // early (small limits, far from the set) that costs less than replays.
-    int step = tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, limit < shape.first ? limit : shape.first,
-                                            left, left_at);
+    int step = tested_steps<lanes, VECTORS>(zr, zi, cr, ci, everyone, 0, limit < FIRST ? limit : FIRST, left, left_at);
     bool going = false;
     for (int v = 0; v < VECTORS; ++v) {
         done[v] = left[v];
@@ -179,7 +179,7 @@ long long escape_groups(const double *c_re, double c_im, int count, int limit, i
     constexpr int GROUP = shape.vectors * sizeof(typename lanes::real) / sizeof(double);
     long long steps = 0;
     for (int done = 0; done < count; done += GROUP)
-        steps += escape_group<lanes, shape>(c_re + done, c_im, limit, counts + done);
+        steps += escape_group<lanes, shape.vectors, shape.first, shape.block>(c_re + done, c_im, limit, counts + done);
     return steps;
 }
 
