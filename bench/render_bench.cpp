@@ -108,9 +108,9 @@ void bm_rows(benchmark::State &state, row_path path, const scene &s)
         return;
     }
     double stepped = 0.0;
+    const auto start = std::chrono::steady_clock::now();
     // The library's loop variable is unused by design.
     // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores)
-    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state)
         stepped = count_frame(s, path).second;
     count_lane_steps(state, stepped, std::chrono::steady_clock::now() - start);
