@@ -72,8 +72,8 @@ int main()
     viewer_state state = START_STATE;
     view_samples samples = {};
     // A termination signal ends the loop as Escape does, between two passes.
-    int signal = 0;
-    while (!key[KEY_ESC] && (signal = pending_termination()) == 0) {
+    int caught = 0;
+    while (!key[KEY_ESC] && (caught = pending_termination()) == 0) {
         if (state.redraw) {
             samples = draw_frame(buffer, state);
             present_frame(buffer);
@@ -85,8 +85,8 @@ int main()
     // Shutdown
     destroy_bitmap(buffer);
     allegro_exit();
-    if (signal != 0)
-        end_by(signal);
+    if (caught != 0)
+        end_by(caught);
     return 0;
 }
 END_OF_MAIN()

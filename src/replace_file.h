@@ -9,7 +9,8 @@
 // Where the bytes wait before they take the file's name. `anonymous`: an
 // O_TMPFILE file in the file's directory, nameless until complete, then
 // named and renamed into place by a short-lived child process, so that a
-// kill of the caller at that moment cannot strand the name. `named`: an
+// kill of the caller at that moment cannot strand the name; the child runs
+// with every signal blocked, so that no handler runs in it. `named`: an
 // exclusively created temporary_name(path), for file systems without
 // anonymous files; removed on any failure.
 enum class temporary_file : std::uint8_t { anonymous, named };
