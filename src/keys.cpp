@@ -22,7 +22,8 @@ int clamp_iterations(int limit)
 
 } // namespace
 
-viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffer, const PALETTE palette)
+viewer_state handle_keys(viewer_state state, view_samples samples, held_keys held, BITMAP *buffer,
+                         const PALETTE palette)
 {
     view_window &w = state.window;
     // In screen terms each arrow moves the view its own way whichever way the
@@ -40,24 +41,24 @@ viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffe
                   {KEY_RIGHT, &w.left, &w.right, pan_x},
                   {KEY_UP, &w.top, &w.bottom, -pan_y}};
     for (const auto &arrow : arrows)
-        if (key[arrow.scancode]) {
+        if (held.down[arrow.scancode]) {
             *arrow.low += arrow.step;
             *arrow.high += arrow.step;
             state.redraw = true;
         }
-    if (key[KEY_L]) {
+    if (held.down[KEY_L]) {
         state.max_iterations = clamp_iterations(state.max_iterations + 1);
         state.redraw = true;
     }
-    if (key[KEY_K]) {
+    if (held.down[KEY_K]) {
         state.max_iterations = clamp_iterations(state.max_iterations - 1);
         state.redraw = true;
     }
     // The picture on screen is already the one to save: no redraw. A failed
     // save changes nothing and the viewer carries on.
-    if (key[KEY_S])
+    if (held.down[KEY_S])
         save_screenshot(SCREENSHOT_FILE, buffer, palette);
-    if (key[KEY_O]) {
+    if (held.down[KEY_O]) {
         w = {samples.corner_a.re, samples.corner_b.re, samples.corner_a.im, samples.corner_b.im};
         // Held for ever, the counter stops at its largest value rather than
         // overflowing.
@@ -65,7 +66,7 @@ viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffe
             state.zoom_count += 1;
         state.redraw = true;
     }
-    if (key[KEY_I]) {
+    if (held.down[KEY_I]) {
         const complex_value c = samples.centre;
         w = {c.re - ZOOM_OUT_HALF_SIZE, c.re + ZOOM_OUT_HALF_SIZE, c.im + ZOOM_OUT_HALF_SIZE,
              c.im - ZOOM_OUT_HALF_SIZE};

@@ -4,16 +4,18 @@
 #include <allegro.h>
 
 #include "fractal/fractal.h"
+#include "pacing.h"
 #include "viewer_state.h"
 
 // The screenshot's file, in the current working directory.
 constexpr const char *SCREENSHOT_FILE = "vexilo.pcx";
 
-// Applies every command key held in the library's `key` array, in this order:
+// Applies every command key in `held`, in this order:
 // Down, Left, Right, Up (five pixels' worth, steps taken from the window as it
 // was before any key of the pass), L, K (limit +1 / -1, clamped to
 // 0 ... MAX_ITERATIONS_CAP after each), S (saves `buffer` with `palette`),
 // O (window from the samples' corners, zoom_count + 1), I (4 x 4 window around
 // the samples' centre with `top` the larger, zoom_count back to 1). Every
 // key but S sets `redraw`. `samples` are those of the last render.
-viewer_state handle_keys(viewer_state state, view_samples samples, BITMAP *buffer, const PALETTE palette);
+viewer_state handle_keys(viewer_state state, view_samples samples, held_keys held, BITMAP *buffer,
+                         const PALETTE palette);

@@ -5,54 +5,90 @@
 #include <allegro.h>
 
 #include <cstdio>
+#include <string>
 
 #include "fractal/fractal.h"
 #include "hud.h"
 #include "intro.h"
 #include "keys.h"
+#include "options.h"
+#include "pacing.h"
 #include "palette.h"
 #include "present.h"
+#include "screen_mode.h"
 #include "termination.h"
 #include "viewer_state.h"
+#include "window.h"
 
 namespace {
 
 constexpr int COLOUR_DEPTH = 8;
 
 // Says on stderr, in one line, why the viewer cannot go on, releases what
-// start-up made and gives the exit status. `buffer` may be null.
-int give_up(const char *what, BITMAP *buffer)
+// start-up made and gives the exit status. The bitmaps may be null.
+int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
 {
     if (allegro_error[0])
-        std::fprintf(stderr, "vexilo: %s: %s\n", what, allegro_error);
+        std::fprintf(stderr, "vexilo: %s: %s\n", what.c_str(), allegro_error);
     else
-        std::fprintf(stderr, "vexilo: %s\n", what);
-    if (buffer)
-        destroy_bitmap(buffer);
+        std::fprintf(stderr, "vexilo: %s\n", what.c_str());
+    destroy_bitmap(scaled);
+    destroy_bitmap(buffer);
     allegro_exit();
     return 1;
 }
 
+std::string mode_name(screen_size size)
+{
+    return "cannot set the " + std::to_string(size.width) + "x" + std::to_string(size.height) + " 256-colour mode";
+}
+
+// The desktop's size, {0, 0} where the library cannot tell.
+screen_size desktop_size()
+{
+    screen_size desktop = {};
+    if (get_desktop_resolution(&desktop.width, &desktop.height) != 0)
+        desktop = {};
+    return desktop;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char *argv[])
 {
     // Start-up
+    const command_line line = read_command_line(argc, argv);
+    if (line.what != command::run)
+        return answer_command_line(line);
+    const viewer_options options = line.options;
+
     const termination_signals held = hold_termination_signals();
+    name_window();
     if (allegro_init() != 0)
-        return give_up("cannot start the Allegro library (no usable X display or console)", nullptr);
+        return give_up("cannot start the Allegro library (no usable X display or console)", nullptr, nullptr);
     install_timer();
     if (install_keyboard() != 0)
-        return give_up("cannot install the keyboard", nullptr);
+        return give_up("cannot install the keyboard", nullptr, nullptr);
 
+    const screen_size room = room_for(options.screen, desktop_size());
+    const int scale = scale_for(options.scale, room);
+    const screen_size mode = mode_size(scale);
     set_color_depth(COLOUR_DEPTH);
     BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
-    if (!buffer)
-        return give_up("cannot create the back buffer", nullptr);
+    BITMAP *scaled = scale > 1 ? create_bitmap(mode.width, mode.height) : nullptr;
+    if (!buffer || (scale > 1 && !scaled))
+        return give_up("cannot create the back buffer", buffer, scaled);
     clear_bitmap(buffer);
 
-    if (set_gfx_mode(GFX_AUTODETECT, FRAME_WIDTH, FRAME_HEIGHT, 0, 0) != 0)
-        return give_up("cannot set the 320x200 256-colour mode", buffer);
+    // The X drivers take a mode larger than the desktop and show part of it.
+    if (scale > 1 && !fits(mode, room))
+        return give_up(mode_name(mode) + ": the desktop has room for " + std::to_string(room.width) + "x" +
+                           std::to_string(room.height),
+                       buffer, scaled);
+    if (set_gfx_mode(driver_for(options.screen), mode.width, mode.height, 0, 0) != 0)
+        return give_up(mode_name(mode), buffer, scaled);
+    if (options.screen == screen_kind::window)
+        watch_close_button();
 
     // Started, the library has its own handlers in place of ignored signals.
     keep_ignored(held);
@@ -62,27 +98,41 @@ int main()
     set_palette(palette);
 
     draw_intro(buffer);
-    present_frame(buffer);
-    // The key that ends the intro stays in the key buffer on purpose: only
-    // held keys matter from here on.
-    while (!keypressed() && pending_termination() == 0) {
-    }
+    present_frame(buffer, scaled);
+    // Without a rate, the key that ends the intro stays in the key buffer on
+    // purpose: only held keys matter from here on. With one, it counts as
+    // held in the first pass.
+    const bool paced = options.rate != UNLIMITED_RATE;
+    held_keys pressed = {};
+    if (paced)
+        pressed = wait_for_keys(pass_clock::time_point::max(), true);
+    else
+        while (!keypressed() && !window_closed() && pending_termination() == 0) {
+        }
 
     // Frame loop
     viewer_state state = START_STATE;
     view_samples samples = {};
+    const pass_clock::duration pass_time =
+        paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate : pass_clock::duration();
     // A termination signal ends the loop as Escape does, between two passes.
     int caught = 0;
-    while (!key[KEY_ESC] && (caught = pending_termination()) == 0) {
+    for (;;) {
+        const pass_clock::time_point start = pass_clock::now();
+        if (key[KEY_ESC] || pressed.down[KEY_ESC] || window_closed() || (caught = pending_termination()) != 0)
+            break;
         if (state.redraw) {
             samples = draw_frame(buffer, state);
-            present_frame(buffer);
+            present_frame(buffer, scaled);
         }
         state.redraw = false;
-        state = handle_keys(state, samples, buffer, palette);
+        state = handle_keys(state, samples, keys_held(pressed), buffer, palette);
+        if (paced)
+            pressed = wait_for_keys(start + pass_time, false);
     }
 
     // Shutdown
+    destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();
     if (caught != 0)

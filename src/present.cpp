@@ -3,9 +3,14 @@
 
 #include "fractal/fractal.h"
 
-void present_frame(BITMAP *buffer)
+void present_frame(BITMAP *buffer, BITMAP *scaled)
 {
+    // Stretched straight onto the screen, the picture would reach it a line
+    // at a time.
+    if (scaled)
+        stretch_blit(buffer, scaled, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, 0, 0, scaled->w, scaled->h);
+    BITMAP *shown = scaled ? scaled : buffer;
     acquire_screen();
-    blit(buffer, screen, 0, 0, 0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    blit(shown, screen, 0, 0, 0, 0, shown->w, shown->h);
     release_screen();
 }

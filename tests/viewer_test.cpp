@@ -69,11 +69,10 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
     const view_samples samples = draw_frame(frame.get(), {START, 10, 1, true});
     for (const auto &[held, before, after] : cases) {
         std::filesystem::remove(SCREENSHOT_FILE);
+        held_keys keys = {};
         for (int k : held)
-            key[k] = 1;
-        const viewer_state state = handle_keys(before, samples, frame.get(), palette);
-        for (int k : held)
-            key[k] = 0;
+            keys.down.set(k);
+        const viewer_state state = handle_keys(before, samples, keys, frame.get(), palette);
         EXPECT_TRUE(bits(state.window) == bits(after.window) && state.max_iterations == after.max_iterations &&
                     state.zoom_count == after.zoom_count && state.redraw == after.redraw)
             << held.size() << " keys from limit " << before.max_iterations << ", zoom " << before.zoom_count;

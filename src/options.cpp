@@ -1,0 +1,146 @@
+// Reads the command line, and answers --help, --version and usage errors.
+#include "options.h"
+
+#include <allegro.h>
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Values past any character, so that getopt_long's `optopt` never mistakes
+// a long option for a short one.
+enum option_code : int { WINDOW = 256, FULLSCREEN, SCALE, RATE, HELP, VERSION };
+
+constexpr option LONG_OPTIONS[] = {{"window", no_argument, nullptr, WINDOW},
+                                   {"fullscreen", no_argument, nullptr, FULLSCREEN},
+                                   {"scale", required_argument, nullptr, SCALE},
+                                   {"rate", required_argument, nullptr, RATE},
+                                   {"help", no_argument, nullptr, HELP},
+                                   {"version", no_argument, nullptr, VERSION},
+                                   {nullptr, 0, nullptr, 0}};
+
+// '-': arguments that are not options come back in their place, as 1;
+// ':': a missing value comes back as ':' and getopt_long prints nothing.
+constexpr const char *SHORT_OPTIONS = "-:";
+
+constexpr const char *HELP_TEXT = R"(Usage: vexilo [OPTION]...
+Explore the Mandelbrot set with the keyboard, 320 x 200 pixels in 256 colours.
+
+With no option, vexilo runs as it always has: the screen the Allegro library
+picks (usually the whole of it), the picture shown 1:1, and a held key acting
+on every pass of the loop, which is hundreds of times a second.
+
+Options:
+  --window         show the picture in a window
+  --fullscreen     take the whole screen
+  --scale N        show each pixel of the picture as an N x N block, N from 1
+                   to 16; without --window this scales the full-screen picture
+  --scale auto     the largest N that fits the desktop (90% of it in a window)
+  --rate N         at most N passes of the loop a second, N from 0 to 1000 (0,
+                   the default, means no limit): a held key then acts N times
+                   a second, a tap once, and an idle viewer sleeps
+  --help           show this help and exit
+  --version        show the version and exit
+
+Keys:
+  arrows           move the view five pixels that way
+  O                zoom in two times about the centre
+  I                zoom out to a 4 x 4 window around the centre
+  L / K            raise / lower the iteration limit by one (0 to 254)
+  S                save the picture as vexilo.pcx in the current directory
+  Escape           quit (so does the window's close button, with --window)
+
+The desktop entry starts vexilo --window --scale auto --rate 15.
+)";
+
+const char *name_of(int code)
+{
+    for (const option &known : LONG_OPTIONS)
+        if (known.val == code)
+            return known.name;
+    return "";
+}
+
+// `text` as a number from `least` to `most`: ASCII digits only, no sign,
+// space, point or prefix.
+bool read_number(const char *text, int least, int most, int *number)
+{
+    long value = 0;
+    for (const char *digit = text; *digit; ++digit) {
+        if (*digit < '0' || *digit > '9')
+            return false;
+        value = value * 10 + (*digit - '0');
+        if (value > most)
+            return false;
+    }
+    *number = static_cast<int>(value);
+    return *text != '\0' && value >= least;
+}
+
+command_line refused(std::string error) { return {command::usage_error, DEFAULT_OPTIONS, std::move(error)}; }
+
+} // namespace
+
+command_line read_command_line(int argc, char *argv[])
+{
+    viewer_options options = DEFAULT_OPTIONS;
+    optind = 0; // starts getopt_long afresh, as for a new command line
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv, SHORT_OPTIONS, LONG_OPTIONS, nullptr)) != -1;) {
+        const std::string value = optarg ? optarg : "";
+        switch (code) {
+        case WINDOW:
+            options.screen = screen_kind::window;
+            break;
+        case FULLSCREEN:
+            options.screen = screen_kind::fullscreen;
+            break;
+        case SCALE:
+            if (value == "auto")
+                options.scale = SCALE_TO_FIT;
+            else if (!read_number(optarg, 1, MAX_SCALE, &options.scale))
+                return refused("--scale takes a whole number from 1 to 16, or auto, not '" + value + "'");
+            break;
+        case RATE:
+            if (!read_number(optarg, 0, MAX_RATE, &options.rate))
+                return refused("--rate takes a whole number from 0 to 1000, not '" + value + "'");
+            break;
+        case HELP:
+            return {command::help, options, ""};
+        case VERSION:
+            return {command::version, options, ""};
+        case 1:
+            return refused("unexpected argument '" + value + "'");
+        case ':':
+            return refused(std::string("option '--") + name_of(optopt) + "' needs a value");
+        default: // '?': unknown, ambiguous, or given a value it does not take
+            if (optopt >= WINDOW)
+                return refused(std::string("option '--") + name_of(optopt) + "' takes no value");
+            if (optopt != 0)
+                return refused(std::string("unknown option '-") + char(optopt) + "'");
+            return refused(std::string("unknown option '") + argv[optind - 1] + "'");
+        }
+    }
+    // After "--", everything is an argument.
+    if (optind < argc)
+        return refused(std::string("unexpected argument '") + argv[optind] + "'");
+    return {command::run, options, ""};
+}
+
+int answer_command_line(const command_line &line)
+{
+    switch (line.what) {
+    case command::help:
+        std::fputs(HELP_TEXT, stdout);
+        return 0;
+    case command::version:
+        std::printf("vexilo %s\nbuilt with Allegro %s (%s)\n", VEXILO_VERSION, ALLEGRO_VERSION_STR,
+                    ALLEGRO_PLATFORM_STR);
+        return 0;
+    default:
+        std::fprintf(stderr, "vexilo: %s; try 'vexilo --help'\n", line.error.c_str());
+        return 2;
+    }
+}
