@@ -4,6 +4,7 @@
 #include <allegro.h>
 #include <getopt.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -100,11 +101,11 @@ command_line read_command_line(int argc, char *argv[])
         case SCALE:
             if (value == "auto")
                 options.scale = SCALE_TO_FIT;
-            else if (!read_number(optarg, 1, MAX_SCALE, &options.scale))
+            else if (!read_number(value.c_str(), 1, MAX_SCALE, &options.scale))
                 return refused("--scale takes a whole number from 1 to 16, or auto, not '" + value + "'");
             break;
         case RATE:
-            if (!read_number(optarg, 0, MAX_RATE, &options.rate))
+            if (!read_number(value.c_str(), 0, MAX_RATE, &options.rate))
                 return refused("--rate takes a whole number from 0 to 1000, not '" + value + "'");
             break;
         case HELP:
@@ -131,16 +132,19 @@ command_line read_command_line(int argc, char *argv[])
 
 int answer_command_line(const command_line &line)
 {
-    switch (line.what) {
-    case command::help:
-        std::fputs(HELP_TEXT, stdout);
-        return 0;
-    case command::version:
-        std::printf("vexilo %s\nbuilt with Allegro %s (%s)\n", VEXILO_VERSION, ALLEGRO_VERSION_STR,
-                    ALLEGRO_PLATFORM_STR);
-        return 0;
-    default:
+    if (line.what == command::usage_error) {
         std::fprintf(stderr, "vexilo: %s; try 'vexilo --help'\n", line.error.c_str());
         return 2;
     }
+    if (line.what == command::help)
+        std::fputs(HELP_TEXT, stdout);
+    else
+        std::printf("vexilo %s\nbuilt with Allegro %s (%s)\n", VEXILO_VERSION, ALLEGRO_VERSION_STR,
+                    ALLEGRO_PLATFORM_STR);
+    // A full disk or a closed pipe must not pass for an answer given.
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "vexilo: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }

@@ -39,6 +39,7 @@ struct command_line {
 // it, is a usage error.
 command_line read_command_line(int argc, char *argv[]);
 
-// Carries out what is not `run`: help or version on stdout (status 0), or
-// the error and a pointer to --help on stderr (status 2). Returns the status.
+// Carries out what is not `run`: help or version on stdout (status 0, or 1
+// with a line on stderr where stdout cannot take them), or the error and a
+// pointer to --help on stderr (status 2). Returns the exit status.
 int answer_command_line(const command_line &line);

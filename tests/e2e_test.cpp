@@ -39,11 +39,12 @@ template <typename condition_function> bool eventually(condition_function condit
 }
 
 struct e2e : with_frame {
-    // In a process group of its own (setsid), as a shell starts a job.
-    // VEXILO_UNDER is read by the shell, quotes and all.
-    void start_viewer()
+    // In a process group of its own (setsid), as a shell starts a job, with
+    // `options`. VEXILO_UNDER is read by the shell, quotes and all.
+    void start_viewer(const std::string &options = "")
     {
-        const char *argv[] = {"sh", "-c", "eval \"exec setsid $VEXILO_UNDER '" VEXILO "' 2>stderr\"", nullptr};
+        const std::string script = "eval \"exec setsid $VEXILO_UNDER '" VEXILO "' " + options + " 2>stderr\"";
+        const char *argv[] = {"sh", "-c", script.c_str(), nullptr};
         posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
     }
 
@@ -62,18 +63,26 @@ struct e2e : with_frame {
         XTestFakeKeyEvent(display, XKeysymToKeycode(display, symbol), down, CurrentTime);
         XFlush(display);
     }
+    // As short as XTest makes it: the press and the release back to back.
+    void tap(KeySym symbol)
+    {
+        press(symbol);
+        press(symbol, false);
+    }
 
-    // The screen shows `expected` through `colours`: a displayed 8-bit
-    // component carries the 6-bit one in its top six bits.
+    // The screen shows `expected` through `colours`, every pixel a `scale` x
+    // `scale` block from (`left`, `top`): a displayed 8-bit component
+    // carries the 6-bit one in its top six bits.
     bool screen_shows(BITMAP *expected, const RGB *colours)
     {
-        const std::unique_ptr<XImage, int (*)(XImage *)> image(
-            XGetImage(display, DefaultRootWindow(display), 0, 0, FRAME_WIDTH, FRAME_HEIGHT, AllPlanes, ZPixmap),
-            [](XImage *grabbed) { return XDestroyImage(grabbed); });
+        const std::unique_ptr<XImage, int (*)(XImage *)> image(XGetImage(display, DefaultRootWindow(display), left, top,
+                                                                         FRAME_WIDTH * scale, FRAME_HEIGHT * scale,
+                                                                         AllPlanes, ZPixmap),
+                                                               [](XImage *grabbed) { return XDestroyImage(grabbed); });
         bool same = image != nullptr;
-        for (int y = 0; same && y < FRAME_HEIGHT; ++y)
-            for (int x = 0; same && x < FRAME_WIDTH; ++x) {
-                const RGB &c = colours[getpixel(expected, x, y)];
+        for (int y = 0; same && y < FRAME_HEIGHT * scale; ++y)
+            for (int x = 0; same && x < FRAME_WIDTH * scale; ++x) {
+                const RGB &c = colours[getpixel(expected, x / scale, y / scale)];
                 const unsigned long pixel = XGetPixel(image.get(), x, y);
                 same = (pixel >> 18 & 63) == c.r && (pixel >> 10 & 63) == c.g && (pixel >> 2 & 63) == c.b;
             }
@@ -94,15 +103,60 @@ struct e2e : with_frame {
         return count;
     }
 
-    void start_at_the_intro()
+    // Waits until the screen has settled; how many drawings that took, -1 if
+    // it never did.
+    int settled()
     {
-        start_viewer();
-        draw_intro(frame.get());
-        ASSERT_TRUE(watching && eventually([&] { return screen_shows(frame.get(), palette); }) &&
-                    eventually([&] { return drawings(300ms) == 0; }))
-            << "no intro, or no DAMAGE extension to watch it with; the viewer said: " << read_file("stderr");
+        int total = 0;
+        return eventually([&] {
+            const int count = drawings(300ms);
+            total += count;
+            return count == 0;
+        })
+                   ? total
+                   : -1;
     }
 
+    void start_at_the_intro(const std::string &options = "")
+    {
+        start_viewer(options);
+        draw_intro(frame.get());
+        ASSERT_TRUE(watching && eventually([&] { return screen_shows(frame.get(), palette); }) && settled() >= 0)
+            << "no intro, or no DAMAGE extension to watch it with; the viewer said: " << read_file("stderr");
+        // Without a window manager, keys go to the window under the pointer.
+        XTestFakeMotionEvent(display, -1, left + 1, top + 1, CurrentTime);
+    }
+
+    // The processor time the viewer has used, in seconds.
+    double processor_time()
+    {
+        const std::string stat = read_file(("/proc/" + std::to_string(viewer) + "/stat").c_str());
+        long user = 0, system = 0; // after the name: state, then 10 fields, then these two
+        std::sscanf(stat.c_str() + stat.rfind(')'), ") %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %ld %ld", &user,
+                    &system);
+        return double(user + system) / double(sysconf(_SC_CLK_TCK));
+    }
+
+    // Asks the window under the pointer to close, as a window manager does
+    // when its close button is pressed; false unless its class is vexilo.
+    bool close_window()
+    {
+        Window root = 0, window = 0;
+        int at = 0;
+        unsigned int buttons = 0;
+        XClassHint hint = {};
+        XQueryPointer(display, DefaultRootWindow(display), &root, &window, &at, &at, &at, &at, &buttons);
+        XEvent event = {
+            .xclient = {ClientMessage, 0, True, display, window, XInternAtom(display, "WM_PROTOCOLS", 0), 32, {}}};
+        event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", 0));
+        const bool named = XGetClassHint(display, window, &hint) && hint.res_class == std::string("vexilo");
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+        return named && XSendEvent(display, window, False, NoEventMask, &event) && XFlush(display);
+    }
+
+    // Where the picture is on the screen, and how many times larger.
+    int left = 0, top = 0, scale = 1;
     Display *display = XOpenDisplay(nullptr);
     int damage_event = 0, damage_error = 0;
     const bool watching = display && XDamageQueryExtension(display, &damage_event, &damage_error) &&
@@ -139,7 +193,7 @@ TEST_F(e2e, ARealSession)
     press(XK_o);
     ASSERT_TRUE(eventually([&] { return !screen_shows(frame.get(), palette); }));
     press(XK_o, false);
-    ASSERT_TRUE(eventually([&] { return drawings(300ms) == 0; }));
+    ASSERT_GE(settled(), 0);
     viewer_state state = FIRST;
     do {
         state.window = {samples.corner_a.re, samples.corner_b.re, samples.corner_a.im, samples.corner_b.im};
@@ -156,6 +210,69 @@ TEST_F(e2e, ARealSession)
     EXPECT_EQ(ended_with(), "143:");
     EXPECT_TRUE(eventually([&] { return kill(-viewer, 0) != 0; })) << "a process of the viewer's group lives on";
     EXPECT_TRUE(files_in(".") == 2 && same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), saved.get()));
+}
+
+// Paced at 15 passes a second: a quick tap of Escape at the intro quits
+// without a frame; idle, at the intro and in the frame loop, the viewer
+// sleeps; each of 20 quick taps of L acts once; a held key acts 15 times a
+// second, give or take two; a quick tap of Escape quits.
+TEST_F(e2e, PacedAtFifteenPassesASecond)
+{
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro("--rate 15"));
+    tap(XK_Escape);
+    EXPECT_EQ(ended_with(), "0:");
+    EXPECT_LE(drawings(), 3) << "a frame was drawn after a tap of Escape at the intro";
+
+    const auto idle_share = [&] {
+        const double before = processor_time();
+        std::this_thread::sleep_for(2s);
+        return (processor_time() - before) / 2.0;
+    };
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro("--rate 15"));
+    EXPECT_LT(idle_share(), 0.1) << "at the intro";
+    tap(XK_space);
+    draw_frame(frame.get(), FIRST);
+    ASSERT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); }) && settled() >= 0);
+    EXPECT_LT(idle_share(), 0.1) << "in the frame loop";
+    for (int i = 0; i < 20; ++i, std::this_thread::sleep_for(200ms))
+        tap(XK_l);
+    EXPECT_EQ(settled(), 20) << "frames drawn for 20 taps";
+    draw_frame(frame.get(), {FIRST.window, 30, 1, true});
+    EXPECT_TRUE(screen_shows(frame.get(), palette)) << "20 taps of L did not take the limit to 30";
+    press(XK_Right);
+    const auto pressed = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    press(XK_Right, false);
+    const std::chrono::duration<double> held = std::chrono::steady_clock::now() - pressed;
+    EXPECT_NEAR(settled(), 15 * held.count(), 2) << "frames drawn while Right was held " << held.count() << " s";
+    tap(XK_Escape);
+    EXPECT_EQ(ended_with(), "0:");
+}
+
+// Scaled, in a window and full screen, on a screen larger than the picture:
+// the intro and the first frame with every pixel an N x N block, the frame
+// reaching the screen in one drawing; S saves the 320 x 200 frame itself;
+// the window's class is vexilo, and its close button quits as Escape does.
+TEST_F(e2e, ScaledOnALargerScreen)
+{
+    for (const auto &[options, n, x, y] : {std::tuple{"--window --scale 2", 2, 0, 0}, {"--scale 3", 3, 160, 100}}) {
+        scale = n, left = x, top = y;
+        ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
+        tap(XK_space);
+        draw_frame(frame.get(), FIRST);
+        EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << options;
+        EXPECT_EQ(settled(), 1) << options << ": the first frame did not reach the screen in one drawing";
+        press(XK_s);
+        EXPECT_TRUE(
+            eventually([&] { return same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get()); }));
+        press(XK_s, false);
+        if (n == 2)
+            EXPECT_TRUE(close_window()) << "no window of class vexilo";
+        else
+            press(XK_Escape);
+        EXPECT_EQ(ended_with(), "0:") << options;
+        press(XK_Escape, false);
+    }
 }
 
 } // namespace
