@@ -4,6 +4,7 @@
 // parts: start-up, the frame loop, shutdown.
 #include <allegro.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -64,7 +65,11 @@ int main(int argc, char *argv[])
 
     const termination_signals held = hold_termination_signals();
     name_window();
-    if (allegro_init() != 0)
+    // Not allegro_init(), which has exit() shut the library down again: when
+    // the display goes during shutdown, Xlib calls exit() with the library's
+    // lock held, and a second shutdown would wait for it for ever. Every way
+    // out of main shuts the library down itself.
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, nullptr) != 0)
         return give_up("cannot start the Allegro library (no usable X display or console)", nullptr, nullptr);
     install_timer();
     if (install_keyboard() != 0)
@@ -116,10 +121,9 @@ int main(int argc, char *argv[])
     const pass_clock::duration pass_time =
         paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate : pass_clock::duration();
     // A termination signal ends the loop as Escape does, between two passes.
-    int caught = 0;
     for (;;) {
         const pass_clock::time_point start = pass_clock::now();
-        if (key[KEY_ESC] || pressed.down[KEY_ESC] || window_closed() || (caught = pending_termination()) != 0)
+        if (key[KEY_ESC] || pressed.down[KEY_ESC] || window_closed() || pending_termination() != 0)
             break;
         if (state.redraw) {
             samples = draw_frame(buffer, state);
@@ -135,8 +139,9 @@ int main(int argc, char *argv[])
     destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();
-    if (caught != 0)
-        end_by(caught);
+    // A termination signal that came, even with Escape or during shutdown,
+    // ends the viewer here.
+    release_termination_signals(held);
     return 0;
 }
 END_OF_MAIN()

@@ -46,14 +46,18 @@ std::string directory_of(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Makes a rename in `directory` survive a machine that stops.
-void sync_directory(const std::string &directory)
+// Makes a rename in `directory` survive a machine that stops. A file system
+// that cannot flush a directory (EINVAL) has nothing to flush.
+bool sync_directory(const std::string &directory)
 {
     const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+    if (fd < 0)
+        return false;
+    const bool synced = fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return synced;
 }
 
 // Gives the complete anonymous file behind `fd_link` the name `temp`, then
@@ -129,7 +133,5 @@ bool replace_file(const std::string &path, const unsigned char *data, size_t siz
 {
     const bool replaced = way == temporary_file::anonymous ? replace_anonymously(path, data, size)
                                                            : replace_through_name(path, data, size);
-    if (replaced)
-        sync_directory(directory_of(path));
-    return replaced;
+    return replaced && sync_directory(directory_of(path));
 }

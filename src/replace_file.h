@@ -25,6 +25,9 @@ std::string temporary_name(const std::string &path);
 // Readers see the old file or the new one, never part of one; a link at
 // `path` is replaced, never followed; a leftover at the temporary name (of a
 // dead process with this one's id) is removed first, never written into;
-// the new file gets 0666 less the umask. On failure returns false and leaves
-// `path` and the directory as they were.
+// the new file gets 0666 less the umask. Returns false, errno saying why, if
+// any step fails: `path` and the directory are then as they were, except
+// when the directory's flush failed, after the new bytes took the name
+// whole. EOPNOTSUPP or EISDIR from the anonymous way: the file system (or
+// the kernel) has no anonymous files, and nothing was written.
 bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way);

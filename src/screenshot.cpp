@@ -3,6 +3,7 @@
 // replace the file whole.
 #include "screenshot.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -71,7 +72,13 @@ bool encode_pcx(BITMAP *buffer, const PALETTE palette, pcx_bytes *bytes)
 bool save_screenshot(const char *path, BITMAP *buffer, const PALETTE palette)
 {
     pcx_bytes bytes;
-    return encode_pcx(buffer, palette, &bytes) &&
-           (replace_file(path, bytes.data, bytes.size, temporary_file::anonymous) ||
-            replace_file(path, bytes.data, bytes.size, temporary_file::named));
+    if (!encode_pcx(buffer, palette, &bytes))
+        return false;
+    errno = 0;
+    if (replace_file(path, bytes.data, bytes.size, temporary_file::anonymous))
+        return true;
+    // Only where anonymous files cannot be made: any other failure would
+    // come again, or has already put the new picture in place.
+    const bool no_anonymous_files = errno == EOPNOTSUPP || errno == EISDIR;
+    return no_anonymous_files && replace_file(path, bytes.data, bytes.size, temporary_file::named);
 }

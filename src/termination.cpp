@@ -6,7 +6,6 @@
 #include "termination.h"
 
 #include <csignal>
-#include <cstdlib>
 
 namespace {
 
@@ -58,12 +57,12 @@ int pending_termination()
     return 0;
 }
 
-void end_by(int signal)
+void release_termination_signals(termination_signals held)
 {
-    std::signal(signal, SIG_DFL);
-    // The pending signal is delivered as it is unblocked.
+    for (const int signal : TERMINATION)
+        if (!sigismember(&held.ignored, signal))
+            std::signal(signal, SIG_DFL);
+    // A pending signal is delivered as it is unblocked.
     const sigset_t termination = termination_set();
     pthread_sigmask(SIG_UNBLOCK, &termination, nullptr);
-    std::raise(signal);
-    std::_Exit(128 + signal); // a shell's status for death by `signal`
 }

@@ -1,6 +1,6 @@
 // Termination signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT) end the viewer as
 // Escape does: between two passes of the frame loop, through the ordinary
-// shutdown, never from inside a signal handler.
+// shutdown, never from inside a signal handler; then by the signal itself.
 #pragma once
 
 #include <signal.h>
@@ -25,6 +25,8 @@ void keep_ignored(termination_signals held);
 // The termination signal waiting to be acted on, or 0.
 int pending_termination();
 
-// After shutdown: ends the process by the default action of `signal`, which
-// is pending, so that the exit status says what ended the viewer.
-[[noreturn]] void end_by(int signal);
+// After shutdown: gives the termination signals that were not ignored their
+// default action back and stops holding them, so that one that came, during
+// the frame loop or the shutdown itself, ends the process now, by that
+// signal, and the exit status says what ended the viewer.
+void release_termination_signals(termination_signals held);

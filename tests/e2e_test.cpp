@@ -6,6 +6,7 @@
 // (a command and its options, say valgrind) runs the viewer under that
 // command.
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -48,14 +49,16 @@ struct e2e : with_frame {
         posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
     }
 
-    // The viewer's exit status as a shell gives it (128 + the signal that
-    // ended it), once it has ended, and what it said.
+    // How the viewer ended, once it has (its exit status, or the signal
+    // that ended it, "SIGTERM" say), and what it said.
     std::string ended_with()
     {
         int status = -1;
         eventually([&] { return waitpid(viewer, &status, WNOHANG) == viewer; });
-        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
-        return std::to_string(code) + ":" + read_file("stderr");
+        const std::string how = WIFEXITED(status)     ? std::to_string(WEXITSTATUS(status))
+                                : WIFSIGNALED(status) ? std::string("SIG") + sigabbrev_np(WTERMSIG(status))
+                                                      : "-1";
+        return how + ":" + read_file("stderr");
     }
 
     void press(KeySym symbol, bool down = true)
@@ -155,14 +158,52 @@ struct e2e : with_frame {
         return named && XSendEvent(display, window, False, NoEventMask, &event) && XFlush(display);
     }
 
+    // Whether a thread of the viewer waits on the X server, polling for a
+    // reply, as in a call to a stopped server (idle, they sleep in select).
+    bool waiting_on_x()
+    {
+        const std::string tasks = "/proc/" + std::to_string(viewer) + "/task";
+        for (const auto &task : std::filesystem::directory_iterator(tasks, std::filesystem::directory_options::none))
+            if (std::atoi(read_file((task.path() / "syscall").c_str()).c_str()) == SYS_poll)
+                return true;
+        return false;
+    }
+
+    // Connects to the X server `name` (DISPLAY's when null) and watches its
+    // drawings.
+    bool watch(const char *name)
+    {
+        display = XOpenDisplay(name);
+        return display && XDamageQueryExtension(display, &damage_event, &damage_error) &&
+               XDamageCreate(display, DefaultRootWindow(display), XDamageReportRawRectangles);
+    }
+
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
-    Display *display = XOpenDisplay(nullptr);
+    Display *display = nullptr;
     int damage_event = 0, damage_error = 0;
-    const bool watching = display && XDamageQueryExtension(display, &damage_event, &damage_error) &&
-                          XDamageCreate(display, DefaultRootWindow(display), XDamageReportRawRectangles);
+    bool watching = watch(nullptr);
     pid_t viewer = -1;
 };
+
+// An X server of the test's own, which it can stop and kill: Xvfb on a free
+// display, 320 x 200 x 24. Its process and display name.
+std::pair<pid_t, std::string> start_x_server()
+{
+    int ready[2] = {};
+    pid_t server = -1;
+    const std::string fd = pipe(ready) == 0 ? std::to_string(ready[1]) : "";
+    const char *argv[] = {"Xvfb",       "-displayfd", fd.c_str(), "-screen",  "0",
+                          "320x200x24", "-nolisten",  "tcp",      "-noreset", nullptr};
+    posix_spawnp(&server, "Xvfb", nullptr, nullptr, const_cast<char **>(argv), environ);
+    close(ready[1]);
+    char number[16] = {};
+    const bool told = read(ready[0], number, sizeof number - 1) > 0;
+    close(ready[0]);
+    std::string name = ":";
+    name += told ? std::to_string(std::atoi(number)) : "";
+    return {server, name};
+}
 
 // Escape held as the intro ends: the viewer quits and never draws a frame,
 // not even one shown and gone within a millisecond; the only drawings are
@@ -177,11 +218,16 @@ struct e2e : with_frame {
 // (A failed start: e2e.without_a_display, e2e.without_the_graphics_mode.)
 TEST_F(e2e, ARealSession)
 {
-    ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
-    press(XK_Escape);
-    EXPECT_EQ(ended_with(), "0:");
-    EXPECT_LE(drawings(), 3) << "a frame was drawn after Escape at the intro";
-    press(XK_Escape, false);
+    for (const bool by_signal : {false, true}) {
+        ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
+        if (by_signal)
+            kill(-viewer, SIGTERM);
+        else
+            press(XK_Escape);
+        EXPECT_EQ(ended_with(), by_signal ? "SIGTERM:" : "0:");
+        EXPECT_LE(drawings(), 3) << "a frame was drawn after " << (by_signal ? "SIGTERM" : "Escape") << " at the intro";
+        press(XK_Escape, false);
+    }
 
     // Leaves the intro as a person does, with Space.
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
@@ -207,7 +253,7 @@ TEST_F(e2e, ARealSession)
     EXPECT_TRUE(saved && screen_shows(saved.get(), saved_palette)) << "vexilo.pcx is not what the screen shows";
     EXPECT_EQ(drawings(), 0) << "holding S drew";
     kill(-viewer, SIGTERM);
-    EXPECT_EQ(ended_with(), "143:");
+    EXPECT_EQ(ended_with(), "SIGTERM:");
     EXPECT_TRUE(eventually([&] { return kill(-viewer, 0) != 0; })) << "a process of the viewer's group lives on";
     EXPECT_TRUE(files_in(".") == 2 && same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), saved.get()));
 }
@@ -276,3 +322,40 @@ TEST_F(e2e, ScaledOnALargerScreen)
 }
 
 } // namespace
+
+// SIGTERM during the shutdown that Escape began (the viewer stops itself as
+// it begins), and the X server killed during the shutdown that SIGTERM began
+// at the intro (the server stopped first, the viewer waiting on it), as at a
+// logout; without and with the desktop entry's options. The first ends the
+// viewer by that signal, the second with status 1, as Xlib ends a program
+// whose display has gone; never with a hang or a crash.
+TEST_F(e2e, SignalOrDisplayGoneInShutdown)
+{
+    for (const char *options : {"", "--window --scale auto --rate 15"})
+        for (const bool gone : {false, true}) {
+            const auto [server, name] = start_x_server();
+            ASSERT_TRUE((watching = watch(name.c_str())) && setenv("DISPLAY", name.c_str(), 1) == 0 &&
+                        setenv("VEXILO_UNDER", gone ? "" : "env LD_PRELOAD=" PAUSE_SHUTDOWN, 1) == 0);
+            ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
+            int status = 0;
+            if (gone) {
+                XCloseDisplay(display); // the test's own connection must not die with the server
+                kill(server, SIGSTOP);
+                kill(-viewer, SIGTERM);
+                EXPECT_TRUE(eventually([&] { return waiting_on_x(); })) << options << ": not in an X call";
+                kill(server, SIGKILL);
+            } else {
+                press(XK_Escape);
+                EXPECT_TRUE(eventually([&] { return waitpid(viewer, &status, WNOHANG | WUNTRACED) == viewer; }));
+                kill(-viewer, SIGTERM);
+                kill(-viewer, SIGCONT);
+            }
+            const std::string ended = ended_with();
+            EXPECT_EQ(ended.substr(0, ended.find(':') + 1), gone ? "1:" : "SIGTERM:") << options << ": " << ended;
+            if (!gone)
+                XCloseDisplay(display);
+            kill(-viewer, SIGKILL);
+            kill(server, SIGKILL);
+            waitpid(server, nullptr, 0);
+        }
+}
