@@ -57,7 +57,7 @@ inline bool same_picture(BITMAP *a, BITMAP *b)
 inline auto bits(view_samples s) { return std::bit_cast<std::array<std::uint64_t, 6>>(s); }
 inline auto bits(view_window w) { return std::bit_cast<std::array<std::uint64_t, 4>>(w); }
 
-inline std::string read_file(const char *name)
+inline std::string read_file(const std::string &name)
 {
     return {std::istreambuf_iterator<char>(std::ifstream(name).rdbuf()), {}};
 }

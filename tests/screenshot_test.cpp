@@ -23,8 +23,7 @@
 namespace {
 struct call_log {
     const char *refused;
-    int error;
-    int count;
+    int error, count;
     char calls[60];
     size_t most;
     ino_t made_in, flushed;
