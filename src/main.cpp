@@ -39,10 +39,8 @@ int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
     return 1;
 }
 
-std::string mode_name(screen_size size)
-{
-    return "cannot set the " + std::to_string(size.width) + "x" + std::to_string(size.height) + " 256-colour mode";
-}
+// "640x400"
+std::string size_text(screen_size size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
 
 // The desktop's size, {0, 0} where the library cannot tell.
 screen_size desktop_size()
@@ -78,6 +76,11 @@ int main(int argc, char *argv[])
     const screen_size room = room_for(options.screen, desktop_size());
     const int scale = scale_for(options.scale, room);
     const screen_size mode = mode_size(scale);
+    const std::string cannot_set_mode = "cannot set the " + size_text(mode) + " 256-colour mode";
+    // The X drivers take a mode larger than the desktop and show part of it.
+    if (scale > 1 && !fits(mode, room))
+        return give_up(cannot_set_mode + ": the desktop has room for " + size_text(room), nullptr, nullptr);
+
     set_color_depth(COLOUR_DEPTH);
     BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
     BITMAP *scaled = scale > 1 ? create_bitmap(mode.width, mode.height) : nullptr;
@@ -85,13 +88,8 @@ int main(int argc, char *argv[])
         return give_up("cannot create the back buffer", buffer, scaled);
     clear_bitmap(buffer);
 
-    // The X drivers take a mode larger than the desktop and show part of it.
-    if (scale > 1 && !fits(mode, room))
-        return give_up(mode_name(mode) + ": the desktop has room for " + std::to_string(room.width) + "x" +
-                           std::to_string(room.height),
-                       buffer, scaled);
     if (set_gfx_mode(driver_for(options.screen), mode.width, mode.height, 0, 0) != 0)
-        return give_up(mode_name(mode), buffer, scaled);
+        return give_up(cannot_set_mode, buffer, scaled);
     if (options.screen == screen_kind::window)
         watch_close_button();
 
