@@ -12,7 +12,7 @@ namespace {
 
 // Values past any character, so that getopt_long's `optopt` never mistakes
 // a long option for a short one.
-enum option_code : int { WINDOW = 256, FULLSCREEN, SCALE, RATE, HELP, VERSION };
+enum option_code : std::uint16_t { WINDOW = 256, FULLSCREEN, SCALE, RATE, HELP, VERSION };
 
 constexpr option LONG_OPTIONS[] = {{"window", no_argument, nullptr, WINDOW},
                                    {"fullscreen", no_argument, nullptr, FULLSCREEN},

@@ -178,7 +178,7 @@ struct e2e : with_frame {
 // (A failed start: e2e.without_a_display, e2e.without_the_graphics_mode.)
 TEST_F(e2e, ARealSession)
 {
-    enum { ESCAPE, SIGNAL, SIGNAL_IN_SHUTDOWN };
+    enum : std::uint8_t { ESCAPE, SIGNAL, SIGNAL_IN_SHUTDOWN };
     for (const int ending : {ESCAPE, SIGNAL, SIGNAL_IN_SHUTDOWN}) {
         ASSERT_NO_FATAL_FAILURE(
             start_at_the_intro("", ending == SIGNAL_IN_SHUTDOWN ? "env LD_PRELOAD=" PAUSE_SHUTDOWN : ""));
