@@ -22,7 +22,7 @@ int scale_for(int scale, screen_size room)
     if (scale != SCALE_TO_FIT)
         return scale;
     int fitting = 1;
-    while (fitting < MAX_SCALE && room.width > 0 && fits(mode_size(fitting + 1), room))
+    while (fitting < MAX_SCALE && room.width > 0 && room.height > 0 && fits(mode_size(fitting + 1), room))
         ++fitting;
     return fitting;
 }
