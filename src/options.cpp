@@ -37,11 +37,12 @@ Options:
   --window         show the picture in a window
   --fullscreen     take the whole screen
   --scale N        show each pixel of the picture as an N x N block, N from 1
-                   to 16; without --window this scales the full-screen picture
+                   to 16; without --window this scales the full-screen picture;
+                   a picture larger than the desktop is refused
   --scale auto     the largest N that fits the desktop (90% of it in a window)
   --rate N         at most N passes of the loop a second, N from 0 to 1000 (0,
                    the default, means no limit): a held key then acts N times
-                   a second, a tap once, and an idle viewer sleeps
+                   a second, a quick tap once, and an idle viewer sleeps
   --help           show this help and exit
   --version        show the version and exit
 
