@@ -3,9 +3,15 @@
 
 #include <allegro.h>
 
+#include <bitset>
+
 #include "fractal/fractal.h"
-#include "pacing.h"
 #include "viewer_state.h"
+
+// The keys a pass acts on, by the library's scancodes.
+struct held_keys {
+    std::bitset<KEY_MAX> down;
+};
 
 // The screenshot's file, in the current working directory.
 constexpr const char *SCREENSHOT_FILE = "vexilo.pcx";

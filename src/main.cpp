@@ -39,9 +39,6 @@ int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
     return 1;
 }
 
-// "640x400"
-std::string size_text(screen_size size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
-
 // The desktop's size, {0, 0} where the library cannot tell.
 screen_size desktop_size()
 {
@@ -73,23 +70,21 @@ int main(int argc, char *argv[])
     if (install_keyboard() != 0)
         return give_up("cannot install the keyboard", nullptr, nullptr);
 
-    const screen_size room = room_for(options.screen, desktop_size());
-    const int scale = scale_for(options.scale, room);
-    const screen_size mode = mode_size(scale);
-    const std::string cannot_set_mode = "cannot set the " + size_text(mode) + " 256-colour mode";
-    // The X drivers take a mode larger than the desktop and show part of it.
-    if (scale > 1 && !fits(mode, room))
-        return give_up(cannot_set_mode + ": the desktop has room for " + size_text(room), nullptr, nullptr);
+    const screen_choice choice = choose_screen(options, desktop_size());
+    if (!choice.refusal.empty())
+        return give_up(choice.refusal, nullptr, nullptr);
+    const screen_layout layout = choice.layout;
 
     set_color_depth(COLOUR_DEPTH);
     BITMAP *buffer = create_bitmap(FRAME_WIDTH, FRAME_HEIGHT);
-    BITMAP *scaled = scale > 1 ? create_bitmap(mode.width, mode.height) : nullptr;
-    if (!buffer || (scale > 1 && !scaled))
+    const bool scaled_up = layout.scale > 1;
+    BITMAP *scaled = scaled_up ? create_bitmap(FRAME_WIDTH * layout.scale, FRAME_HEIGHT * layout.scale) : nullptr;
+    if (!buffer || (scaled_up && !scaled))
         return give_up("cannot create the back buffer", buffer, scaled);
     clear_bitmap(buffer);
 
-    if (set_gfx_mode(driver_for(options.screen), mode.width, mode.height, 0, 0) != 0)
-        return give_up(cannot_set_mode, buffer, scaled);
+    if (set_gfx_mode(layout.driver, layout.mode.width, layout.mode.height, 0, 0) != 0)
+        return give_up(cannot_set(layout.mode), buffer, scaled);
     if (options.screen == screen_kind::window)
         watch_close_button();
 
@@ -101,34 +96,37 @@ int main(int argc, char *argv[])
     set_palette(palette);
 
     draw_intro(buffer);
-    present_frame(buffer, scaled);
+    present_frame(buffer, scaled, layout.left, layout.top);
     // Without a rate, the key that ends the intro stays in the key buffer on
     // purpose: only held keys matter from here on. With one, it counts as
-    // held in the first pass.
+    // pressed in the first pass.
     const bool paced = options.rate != UNLIMITED_RATE;
     held_keys pressed = {};
     if (paced)
         pressed = wait_for_keys(pass_clock::time_point::max(), true);
     else
-        while (!keypressed() && !window_closed() && pending_termination() == 0) {
+        while (!keypressed() && !quit_asked({})) {
         }
 
     // Frame loop
     viewer_state state = START_STATE;
     view_samples samples = {};
+    held_keys down_before = {};
     const pass_clock::duration pass_time =
         paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate : pass_clock::duration();
     // A termination signal ends the loop as Escape does, between two passes.
     for (;;) {
         const pass_clock::time_point start = pass_clock::now();
-        if (key[KEY_ESC] || pressed.down[KEY_ESC] || window_closed() || pending_termination() != 0)
+        if (quit_asked(pressed))
             break;
         if (state.redraw) {
             samples = draw_frame(buffer, state);
-            present_frame(buffer, scaled);
+            present_frame(buffer, scaled, layout.left, layout.top);
         }
         state.redraw = false;
-        state = handle_keys(state, samples, keys_held(pressed), buffer, palette);
+        const held_keys down = keys_down();
+        state = handle_keys(state, samples, paced ? paced_keys(pressed, down, down_before) : down, buffer, palette);
+        down_before = down;
         if (paced)
             pressed = wait_for_keys(start + pass_time, false);
     }

@@ -31,16 +31,16 @@ Explore the Mandelbrot set with the keyboard, 320 x 200 pixels in 256 colours.
 
 With no option, vexilo runs as it always has: the screen the Allegro library
 picks (usually the whole of it), the picture shown 1:1, and a held key acting
-on every pass of the loop, which is hundreds of times a second.
+on every pass of the loop, which is thousands of times a second.
 
 Options:
   --window         show the picture in a window
   --fullscreen     take the whole screen
   --scale N        show each pixel of the picture as an N x N block, N from 1
-                   to 16; without --window this scales the full-screen picture;
-                   a picture larger than the desktop is refused
-  --scale auto     the largest N that fits the desktop (90% of it in a window)
-  --rate N         at most N passes of the loop a second, N from 0 to 1000 (0,
+                   to %d; without --window this scales the full-screen picture;
+                   with N over 1, a picture larger than the desktop is refused
+  --scale auto     the largest N that fits the desktop (90%% of it in a window)
+  --rate N         at most N passes of the loop a second, N from 0 to %d (0,
                    the default, means no limit): a held key then acts N times
                    a second, a quick tap once, and an idle viewer sleeps
   --help           show this help and exit
@@ -103,11 +103,13 @@ command_line read_command_line(int argc, char *argv[])
             if (value == "auto")
                 options.scale = SCALE_TO_FIT;
             else if (!read_number(value.c_str(), 1, MAX_SCALE, &options.scale))
-                return refused("--scale takes a whole number from 1 to 16, or auto, not '" + value + "'");
+                return refused("--scale takes a whole number from 1 to " + std::to_string(MAX_SCALE) +
+                               ", or auto, not '" + value + "'");
             break;
         case RATE:
             if (!read_number(value.c_str(), 0, MAX_RATE, &options.rate))
-                return refused("--rate takes a whole number from 0 to 1000, not '" + value + "'");
+                return refused("--rate takes a whole number from 0 to " + std::to_string(MAX_RATE) + ", not '" + value +
+                               "'");
             break;
         case HELP:
             return {command::help, options, ""};
@@ -138,7 +140,7 @@ int answer_command_line(const command_line &line)
         return 2;
     }
     if (line.what == command::help)
-        std::fputs(HELP_TEXT, stdout);
+        std::printf(HELP_TEXT, MAX_SCALE, MAX_RATE);
     else
         std::printf("vexilo %s\nbuilt with Allegro %s (%s)\n", VEXILO_VERSION, ALLEGRO_VERSION_STR,
                     ALLEGRO_PLATFORM_STR);

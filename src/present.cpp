@@ -3,7 +3,7 @@
 
 #include "fractal/fractal.h"
 
-void present_frame(BITMAP *buffer, BITMAP *scaled)
+void present_frame(BITMAP *buffer, BITMAP *scaled, int left, int top)
 {
     // Stretched straight onto the screen, the picture would reach it a line
     // at a time.
@@ -11,6 +11,6 @@ void present_frame(BITMAP *buffer, BITMAP *scaled)
         stretch_blit(buffer, scaled, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, 0, 0, scaled->w, scaled->h);
     BITMAP *shown = scaled ? scaled : buffer;
     acquire_screen();
-    blit(shown, screen, 0, 0, 0, 0, shown->w, shown->h);
+    blit(shown, screen, 0, 0, left, top, shown->w, shown->h);
     release_screen();
 }

@@ -61,18 +61,19 @@ bool sync_directory(const std::string &directory)
 }
 
 // Gives the complete anonymous file behind `fd_link` the name `temp`, then
-// renames it over `path`; the exit status of the naming child. Only
-// async-signal-safe system calls: safe in the child of a multi-threaded
-// process.
+// renames it over `path`; the naming child's exit status: 0, or the errno of
+// the call that failed. Only async-signal-safe system calls: safe in the
+// child of a multi-threaded process.
 int name_and_rename(const char *fd_link, const char *temp, const char *path)
 {
     const auto link = [&] { return linkat(AT_FDCWD, fd_link, AT_FDCWD, temp, AT_SYMLINK_FOLLOW) == 0; };
     if (!link() && (errno != EEXIST || unlink(temp) != 0 || !link()))
-        return 1;
+        return errno;
     if (rename(temp, path) == 0)
         return 0;
+    const int error = errno;
     unlink(temp);
-    return 1;
+    return error;
 }
 
 bool replace_anonymously(const std::string &path, const unsigned char *data, size_t size)
@@ -100,7 +101,12 @@ bool replace_anonymously(const std::string &path, const unsigned char *data, siz
     while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     close(fd);
-    return child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (child > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    // The child's errno, as its status: a child killed by a signal says none.
+    if (child > 0)
+        errno = WIFEXITED(status) ? WEXITSTATUS(status) : EINTR;
+    return false;
 }
 
 bool replace_through_name(const std::string &path, const unsigned char *data, size_t size)

@@ -6,34 +6,18 @@
 #include "fractal/fractal.h"
 
 namespace {
+
 // A window's share of the desktop, in per cent of each side.
 constexpr int WINDOW_SHARE = 90;
-} // namespace
 
-screen_size room_for(screen_kind screen, screen_size desktop)
-{
-    if (screen != screen_kind::window)
-        return desktop;
-    return {desktop.width * WINDOW_SHARE / 100, desktop.height * WINDOW_SHARE / 100};
-}
+// "640x400"
+std::string size_text(screen_size size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
 
-int scale_for(int scale, screen_size room)
-{
-    if (scale != SCALE_TO_FIT)
-        return scale;
-    int fitting = 1;
-    while (fitting < MAX_SCALE && room.width > 0 && room.height > 0 && fits(mode_size(fitting + 1), room))
-        ++fitting;
-    return fitting;
-}
+bool known(screen_size room) { return room.width > 0 && room.height > 0; }
 
 screen_size mode_size(int scale) { return {FRAME_WIDTH * scale, FRAME_HEIGHT * scale}; }
 
-bool fits(screen_size size, screen_size room)
-{
-    const bool unknown = room.width <= 0 || room.height <= 0;
-    return unknown || (size.width <= room.width && size.height <= room.height);
-}
+bool fits(screen_size size, screen_size room) { return size.width <= room.width && size.height <= room.height; }
 
 int driver_for(screen_kind screen)
 {
@@ -46,3 +30,23 @@ int driver_for(screen_kind screen)
         return GFX_AUTODETECT;
     }
 }
+
+} // namespace
+
+screen_choice choose_screen(viewer_options options, screen_size desktop)
+{
+    screen_size room = desktop;
+    if (options.screen == screen_kind::window)
+        room = {desktop.width * WINDOW_SHARE / 100, desktop.height * WINDOW_SHARE / 100};
+    int scale = options.scale;
+    if (scale == SCALE_TO_FIT)
+        for (scale = 1; scale < MAX_SCALE && known(room) && fits(mode_size(scale + 1), room);)
+            ++scale;
+    const screen_size picture = mode_size(scale);
+    const screen_layout layout = {driver_for(options.screen), picture, scale, 0, 0};
+    if (scale > 1 && known(room) && !fits(picture, room))
+        return {layout, cannot_set(picture) + ": the desktop has room for " + size_text(room)};
+    return {layout, ""};
+}
+
+std::string cannot_set(screen_size mode) { return "cannot set the " + size_text(mode) + " 256-colour mode"; }

@@ -1,6 +1,8 @@
 // The graphics mode the options ask for: which of the library's drivers,
-// and how many times larger than the frame.
+// what size, and where in it the picture goes, how many times larger.
 #pragma once
+
+#include <string>
 
 #include "options.h"
 
@@ -9,21 +11,26 @@ struct screen_size {
     int height;
 };
 
-// The room a picture has on a desktop of `desktop` ({0, 0}: unknown): all
-// of it, or for a window 90% each way, which leaves panels and a title bar
-// their place.
-screen_size room_for(screen_kind screen, screen_size desktop);
+// How the frame reaches the screen.
+struct screen_layout {
+    int driver;       // GFX_AUTODETECT, or its windowed or full-screen form
+    screen_size mode; // the mode to ask the library for
+    int scale;        // every pixel of the frame a scale x scale block
+    int left, top;    // where the picture's top-left corner goes in the mode
+};
 
-// The scale asked for, or for SCALE_TO_FIT the largest from 1 to MAX_SCALE
-// whose mode fits `room` (1 where the room is unknown or too small).
-int scale_for(int scale, screen_size room);
+struct screen_choice {
+    screen_layout layout;
+    std::string refusal; // where the picture cannot be shown: why, in one line
+};
 
-// The mode a frame shown `scale` times larger takes.
-screen_size mode_size(int scale);
+// The layout `options` ask for on a desktop of `desktop` ({0, 0}, or a side
+// 0, where the library cannot tell). The room is the desktop, or for a
+// window 90% of it each way, which leaves panels and a title bar their
+// place; SCALE_TO_FIT takes the largest scale from 1 to MAX_SCALE that fits
+// the room (1 where the room is unknown). A scale over 1 that does not fit a
+// known room is refused: the X drivers would show only part of the mode.
+screen_choice choose_screen(viewer_options options, screen_size desktop);
 
-// Whether a mode of `size` fits `room`; an unknown room fits anything.
-bool fits(screen_size size, screen_size room);
-
-// The library's driver for `screen`: GFX_AUTODETECT, or its windowed or
-// full-screen autodetection.
-int driver_for(screen_kind screen);
+// "cannot set the 640x400 256-colour mode"
+std::string cannot_set(screen_size mode);

@@ -42,29 +42,58 @@ TEST(options, ReadLeftToRight)
     for (const auto &[words, expected] : cases)
         EXPECT_EQ(read(words), expected) << words.size() << " words";
     for (const std::string scale : {"0", "17", "-1", "+2", "2.5", " 2", "0x2", "abc", "", "99999999999999999999"})
-        EXPECT_EQ(read({"--scale", scale}), "--scale takes a whole number from 1 to 16, or auto, not '" + scale + "'");
-    for (const std::string rate : {"1001", "x", "-0", "15 "})
+        EXPECT_EQ(read({"--scale=" + scale}),
+                  "--scale takes a whole number from 1 to 16, or auto, not '" + scale + "'");
+    for (const std::string rate : {"1001", "x", "-0", "15 ", ""})
         EXPECT_EQ(read({"--rate=" + rate}), "--rate takes a whole number from 0 to 1000, not '" + rate + "'");
 }
 
+// What `options` get on a desktop of `desktop`: the driver (auto, window or
+// full), the mode, the scale and where the picture goes; or the refusal.
+std::string screen_for(viewer_options options, screen_size desktop)
+{
+    const screen_choice choice = choose_screen(options, desktop);
+    const screen_layout &l = choice.layout;
+    const char *driver = l.driver == GFX_AUTODETECT_WINDOWED     ? "window"
+                         : l.driver == GFX_AUTODETECT_FULLSCREEN ? "full"
+                         : l.driver == GFX_AUTODETECT            ? "auto"
+                                                                 : "?";
+    char text[80];
+    std::snprintf(text, sizeof text, "%s %dx%d x%d at %d,%d", driver, l.mode.width, l.mode.height, l.scale, l.left,
+                  l.top);
+    return choice.refusal.empty() ? text : choice.refusal;
+}
+
 // The room is the desktop, or 90% of it for a window; auto takes the largest
-// scale that fits it, from 1 to 16, 1 where the desktop's size is unknown; an
-// unknown room fits anything.
-TEST(options, ScaleForTheDesktop)
+// scale that fits it, from 1 to 16, 1 where a side of the desktop is
+// unknown; a scale over 1 that does not fit a known room is refused, scale 1
+// never.
+TEST(options, ScreenForTheDesktop)
 {
     using enum screen_kind;
-    const std::tuple<screen_kind, screen_size, screen_size, int> cases[] = {
-        {window, {1920, 1080}, {1728, 972}, 4},       {fullscreen, {1920, 1080}, {1920, 1080}, 5},
-        {autodetect, {3840, 2160}, {3840, 2160}, 10}, {window, {320, 200}, {288, 180}, 1},
-        {autodetect, {9999, 9999}, {9999, 9999}, 16}, {window, {0, 0}, {0, 0}, 1}};
-    for (const auto &[screen, desktop, room, fitting] : cases) {
-        const screen_size found = room_for(screen, desktop);
-        EXPECT_TRUE(found.width == room.width && found.height == room.height && scale_for(7, found) == 7 &&
-                    scale_for(SCALE_TO_FIT, found) == fitting)
-            << desktop.width;
-    }
-    EXPECT_TRUE(fits({1728, 972}, {1728, 972}) && !fits({1729, 972}, {1728, 972}) && !fits({1728, 973}, {1728, 972}) &&
-                fits(mode_size(16), {0, 0}));
+    const std::tuple<viewer_options, screen_size, std::string> cases[] = {
+        {DEFAULT_OPTIONS, {1920, 1080}, "auto 320x200 x1 at 0,0"},
+        {{window, SCALE_TO_FIT, 15}, {1920, 1080}, "window 1280x800 x4 at 0,0"},
+        {{window, SCALE_TO_FIT, 0}, {1280, 800}, "window 960x600 x3 at 0,0"},
+        {{fullscreen, SCALE_TO_FIT, 0}, {1920, 1080}, "full 1600x1000 x5 at 0,0"},
+        {{autodetect, SCALE_TO_FIT, 0}, {3840, 2160}, "auto 3200x2000 x10 at 0,0"},
+        {{autodetect, SCALE_TO_FIT, 0}, {9999, 9999}, "auto 5120x3200 x16 at 0,0"},
+        {{window, SCALE_TO_FIT, 0}, {320, 200}, "window 320x200 x1 at 0,0"},
+        {{window, SCALE_TO_FIT, 0}, {0, 0}, "window 320x200 x1 at 0,0"},
+        {{autodetect, SCALE_TO_FIT, 0}, {1920, 0}, "auto 320x200 x1 at 0,0"},
+        {{autodetect, 7, 0}, {0, 1080}, "auto 2240x1400 x7 at 0,0"},
+        {{fullscreen, 5, 0}, {1600, 1000}, "full 1600x1000 x5 at 0,0"},
+        {{fullscreen, 5, 0},
+         {1599, 1000},
+         "cannot set the 1600x1000 256-colour mode: the desktop has room for 1599x1000"},
+        {{autodetect, 5, 0},
+         {1600, 999},
+         "cannot set the 1600x1000 256-colour mode: the desktop has room for 1600x999"},
+        {{window, 2, 0}, {320, 200}, "cannot set the 640x400 256-colour mode: the desktop has room for 288x180"},
+        {{window, 1, 0}, {320, 200}, "window 320x200 x1 at 0,0"},
+    };
+    for (const auto &[options, desktop, expected] : cases)
+        EXPECT_EQ(screen_for(options, desktop), expected) << desktop.width << "x" << desktop.height;
 }
 
 } // namespace

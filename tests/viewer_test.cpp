@@ -1,6 +1,7 @@
 // The viewer without a screen: palette, intro, status line, and the command
 // keys driven through the library's `key` array.
 #include "helpers.h"
+#include "pacing.h"
 
 namespace {
 
@@ -79,6 +80,47 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
         EXPECT_EQ(same_picture(bitmap_ptr(load_pcx(SCREENSHOT_FILE, nullptr)).get(), frame.get()),
                   std::ranges::count(held, KEY_S) == 1);
     }
+}
+
+// The key buffer as the paced loop sees it: L pressed `buffered` times.
+int buffered = 0;
+
+// A paced key of L, wherever it lands, acts once: p presses it (in `key` and
+// the key buffer), k shows it in `key` before its press reaches the buffer,
+// b puts that press there, r releases it; | is a pass reading the keys (one
+// act or none), w the wait after it, which empties the buffer. A key held
+// across passes acts on each, a quick Escape ends the wait.
+TEST(pacing, APressActsOnceWhereverItLands)
+{
+    new_frame();
+    install_keyboard_hooks([] { return int(buffered > 0); }, [] { return --buffered, KEY_L << 8 | 'l'; });
+    const std::pair<std::string, std::string> cases[] = {
+        {"p|wr|w|", "010"},       // pressed while a frame is drawn
+        {"|pwr|w|", "010"},       // pressed and released in a wait
+        {"k|bwr|w|", "010"},      // seen in `key` before the buffer has it
+        {"|pw|w|w|rw|", "01110"}, // held over three passes
+        {"|pw|rpw|rw|", "0110"},  // tapped again before a pass saw it let go
+        {"|pprw|w|", "010"},      // two taps in one wait: one act
+    };
+    for (const auto &[steps, acts] : cases) {
+        std::string acted;
+        held_keys pressed = {}, down_before = {};
+        for (const char step : steps) {
+            key[KEY_L] = step == 'p' || step == 'k' ? -1 : step == 'r' ? 0 : key[KEY_L];
+            buffered += step == 'p' || step == 'b';
+            if (step == '|') {
+                const held_keys down = keys_down();
+                acted += paced_keys(pressed, down, down_before).down[KEY_L] ? '1' : '0';
+                down_before = down;
+            }
+            if (step == 'w')
+                pressed = wait_for_keys(pass_clock::now(), false);
+        }
+        EXPECT_EQ(acted, acts) << steps;
+    }
+    key[KEY_ESC] = -1;
+    EXPECT_TRUE(wait_for_keys(pass_clock::time_point::max(), false).down.none() && quit_asked({}));
+    key[KEY_ESC] = 0;
 }
 
 } // namespace
