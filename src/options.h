@@ -11,16 +11,17 @@ enum class screen_kind : std::uint8_t { autodetect, window, fullscreen };
 
 constexpr int MAX_SCALE = 16;     // --scale 1 ... 16
 constexpr int SCALE_TO_FIT = 0;   // --scale auto: the largest that fits the desktop
+constexpr int DEFAULT_SCALE = -1; // no --scale: 1, or SCALE_TO_FIT with --fullscreen
 constexpr int MAX_RATE = 1000;    // --rate 0 ... 1000
 constexpr int UNLIMITED_RATE = 0; // no wait between passes
 
 struct viewer_options {
     screen_kind screen;
-    int scale; // each frame pixel an N x N block on screen, or SCALE_TO_FIT
+    int scale; // each frame pixel an N x N block on screen, SCALE_TO_FIT or DEFAULT_SCALE
     int rate;  // at most this many passes of the frame loop a second, or UNLIMITED_RATE
 };
 
-constexpr viewer_options DEFAULT_OPTIONS = {screen_kind::autodetect, 1, UNLIMITED_RATE};
+constexpr viewer_options DEFAULT_OPTIONS = {screen_kind::autodetect, DEFAULT_SCALE, UNLIMITED_RATE};
 
 // What the command line asks for.
 enum class command : std::uint8_t { run, help, version, usage_error };

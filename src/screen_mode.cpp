@@ -35,18 +35,27 @@ int driver_for(screen_kind screen)
 
 screen_choice choose_screen(viewer_options options, screen_size desktop)
 {
+    const bool window = options.screen == screen_kind::window;
     screen_size room = desktop;
-    if (options.screen == screen_kind::window)
+    if (window)
         room = {desktop.width * WINDOW_SHARE / 100, desktop.height * WINDOW_SHARE / 100};
     int scale = options.scale;
+    if (scale == DEFAULT_SCALE)
+        scale = options.screen == screen_kind::fullscreen ? SCALE_TO_FIT : 1;
     if (scale == SCALE_TO_FIT)
         for (scale = 1; scale < MAX_SCALE && known(room) && fits(mode_size(scale + 1), room);)
             ++scale;
     const screen_size picture = mode_size(scale);
-    const screen_layout layout = {driver_for(options.screen), picture, scale, 0, 0};
     if (scale > 1 && known(room) && !fits(picture, room))
-        return {layout, cannot_set(picture) + ": the desktop has room for " + size_text(room)};
-    return {layout, ""};
+        return {{},
+                "cannot show the picture at " + size_text(picture) + ": the desktop has room for " + size_text(room)};
+    // A mode smaller than the desktop would switch the monitor's (or, on
+    // Wayland, have the compositor stretch it, smoothed, over the screen).
+    if (!window && known(desktop) && fits(picture, desktop) && (options.screen == screen_kind::fullscreen || scale > 1))
+        return {{GFX_AUTODETECT_FULLSCREEN, desktop, scale, (desktop.width - picture.width) / 2,
+                 (desktop.height - picture.height) / 2},
+                ""};
+    return {{driver_for(options.screen), picture, scale, 0, 0}, ""};
 }
 
 std::string cannot_set(screen_size mode) { return "cannot set the " + size_text(mode) + " 256-colour mode"; }

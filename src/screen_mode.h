@@ -29,7 +29,11 @@ struct screen_choice {
 // window 90% of it each way, which leaves panels and a title bar their
 // place; SCALE_TO_FIT takes the largest scale from 1 to MAX_SCALE that fits
 // the room (1 where the room is unknown). A scale over 1 that does not fit a
-// known room is refused: the X drivers would show only part of the mode.
+// known room is refused. With no option the library's choice at the
+// frame's size; a window the picture's size. Full screen, or a scale over 1
+// without a window, keeps the monitor's mode: a mode of the desktop's own
+// size, the picture in its middle (where the desktop's size is unknown, or
+// smaller than the picture, the picture's size).
 screen_choice choose_screen(viewer_options options, screen_size desktop);
 
 // "cannot set the 640x400 256-colour mode"

@@ -19,6 +19,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xdamage.h>
+#include <X11/extensions/xf86vmode.h>
 #include <X11/keysym.h>
 
 extern char **environ;
@@ -68,22 +69,42 @@ struct e2e : with_frame {
     void tap(KeySym symbol) { press(symbol), press(symbol, false); }
 
     // The screen shows `expected` through `colours`, every pixel a `scale` x
-    // `scale` block from (`left`, `top`): a displayed 8-bit component
-    // carries the 6-bit one in its top six bits.
+    // `scale` block from (`left`, `top`), and, with `black_borders`, nothing
+    // but black around it: a displayed 8-bit component carries the 6-bit one
+    // in its top six bits.
     bool screen_shows(BITMAP *expected, const RGB *colours)
     {
-        const std::unique_ptr<XImage, int (*)(XImage *)> image(XGetImage(display, DefaultRootWindow(display), left, top,
-                                                                         FRAME_WIDTH * scale, FRAME_HEIGHT * scale,
-                                                                         AllPlanes, ZPixmap),
-                                                               [](XImage *grabbed) { return XDestroyImage(grabbed); });
+        const Window root = DefaultRootWindow(display);
+        XWindowAttributes whole = {};
+        XGetWindowAttributes(display, root, &whole);
+        const std::unique_ptr<XImage, int (*)(XImage *)> image(
+            XGetImage(display, root, 0, 0, whole.width, whole.height, AllPlanes, ZPixmap),
+            [](XImage *grabbed) { return XDestroyImage(grabbed); });
         bool same = image != nullptr;
-        for (int y = 0; same && y < FRAME_HEIGHT * scale; ++y)
-            for (int x = 0; same && x < FRAME_WIDTH * scale; ++x) {
-                const RGB &c = colours[getpixel(expected, x / scale, y / scale)];
+        for (int y = 0; same && y < whole.height; ++y)
+            for (int x = 0; same && x < whole.width; ++x) {
+                const int column = (x - left) / scale, row = (y - top) / scale;
+                const bool inside = x >= left && y >= top && column < FRAME_WIDTH && row < FRAME_HEIGHT;
+                const RGB &c = inside ? colours[getpixel(expected, column, row)] : RGB{0, 0, 0, 0};
                 const unsigned long pixel = XGetPixel(image.get(), x, y);
-                same = (pixel >> 18 & 63) == c.r && (pixel >> 10 & 63) == c.g && (pixel >> 2 & 63) == c.b;
+                same = (!inside && !black_borders) ||
+                       ((pixel >> 18 & 63) == c.r && (pixel >> 10 & 63) == c.g && (pixel >> 2 & 63) == c.b);
             }
         return same;
+    }
+
+    // Whether the X screen is still in the mode it started in, the size of
+    // its root window (so where the server can switch modes).
+    bool in_the_desktops_mode()
+    {
+        int unused = 0, dot_clock = 0;
+        XF86VidModeModeLine mode = {};
+        if (!XF86VidModeQueryExtension(display, &unused, &unused))
+            return true;
+        XF86VidModeGetModeLine(display, DefaultScreen(display), &dot_clock, &mode);
+        XFree(mode.c_private);
+        return mode.hdisplay == DisplayWidth(display, DefaultScreen(display)) &&
+               mode.vdisplay == DisplayHeight(display, DefaultScreen(display));
     }
 
     // How many drawings the server reported since the last call, asked
@@ -163,6 +184,7 @@ struct e2e : with_frame {
 
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
+    bool black_borders = false;
     Display *display = XOpenDisplay(nullptr);
     int damage_event = 0, damage_error = 0;
     const bool watching = display && XDamageQueryExtension(display, &damage_event, &damage_error) &&
@@ -277,29 +299,33 @@ TEST_F(e2e, PacedAtFifteenPassesASecond)
     EXPECT_EQ(ended_with_the_display_gone(options).substr(0, 2), "1:");
 }
 
-// Scaled, in a window and full screen (the library's choice, and asked
-// for), on a screen larger than the picture, centred full screen:
-// the intro and the first frame with every pixel an N x N block, the frame
-// reaching the screen in one drawing; S saves the 320 x 200 frame itself;
-// the window's class is the desktop entry's, and its close button quits as
-// Escape does.
+// Scaled, in a window and full screen, on a screen larger than the picture
+// (of several modes, where e2e.ScaledOnAScreenOfSeveralModes runs it): the
+// window the picture's size; full screen in the screen's own mode, never
+// switched, the picture centred and black around it. The intro and the
+// first frame with every pixel an N x N block, the frame reaching the
+// screen in one drawing; S saves the 320 x 200 frame itself; the window's
+// class is the desktop entry's, and its close button quits as Escape does.
 TEST_F(e2e, ScaledOnALargerScreen)
 {
     for (const auto &[options, n, x, y] : {std::tuple{"--window --scale auto", 3, 0, 0},
                                            {"--scale 3", 3, 160, 100},
-                                           {"--fullscreen --scale 2", 2, 320, 200}}) {
-        scale = n, left = x, top = y;
+                                           {"--fullscreen --scale 2", 2, 320, 200},
+                                           {"--fullscreen", 4, 0, 0}}) {
+        scale = n, left = x, top = y, black_borders = options[2] != 'w';
         std::filesystem::remove("vexilo.pcx");
         ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
         tap(XK_space);
         draw_frame(frame.get(), FIRST);
         EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << options;
         EXPECT_EQ(settled(), 1) << options << ": the first frame did not reach the screen in one drawing";
+        EXPECT_TRUE(in_the_desktops_mode()) << options << " switched the screen's mode";
         press(XK_s);
         EXPECT_TRUE(
             eventually([&] { return same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get()); }));
         press(XK_s, false);
-        EXPECT_TRUE(x == 0 ? close_window() : (press(XK_Escape), true)) << "no window of the desktop entry's class";
+        EXPECT_TRUE(x == 0 && y == 0 && n == 3 ? close_window() : (press(XK_Escape), true))
+            << "no window of the desktop entry's class";
         EXPECT_EQ(ended_with(), "0:") << options;
         press(XK_Escape, false);
     }

@@ -26,7 +26,7 @@ std::string read(std::vector<std::string> words)
 TEST(options, ReadLeftToRight)
 {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{}, "run 0 1 0"},
+        {{}, "run 0 -1 0"},
         {{"--window", "--scale", "3", "--rate=15"}, "run 1 3 15"},
         {{"--wi", "--fu", "--sc=auto", "--scale", "16", "--ra", "1000", "--rate", "0"}, "run 2 16 0"},
         {{"--fullscreen", "--window", "--scale=01", "--scale", "auto"}, "run 1 0 0"},
@@ -67,29 +67,34 @@ std::string screen_for(viewer_options options, screen_size desktop)
 // The room is the desktop, or 90% of it for a window; auto takes the largest
 // scale that fits it, from 1 to 16, 1 where a side of the desktop is
 // unknown; a scale over 1 that does not fit a known room is refused, scale 1
-// never.
+// never. Full screen (auto without --scale), or a scale over 1 without a
+// window, takes the desktop's own mode, the picture centred; where the
+// desktop is unknown or too small, the picture's.
 TEST(options, ScreenForTheDesktop)
 {
     using enum screen_kind;
     const std::tuple<viewer_options, screen_size, std::string> cases[] = {
         {DEFAULT_OPTIONS, {1920, 1080}, "auto 320x200 x1 at 0,0"},
+        {{autodetect, 1, 15}, {1920, 1080}, "auto 320x200 x1 at 0,0"},
         {{window, SCALE_TO_FIT, 15}, {1920, 1080}, "window 1280x800 x4 at 0,0"},
         {{window, SCALE_TO_FIT, 0}, {1280, 800}, "window 960x600 x3 at 0,0"},
-        {{fullscreen, SCALE_TO_FIT, 0}, {1920, 1080}, "full 1600x1000 x5 at 0,0"},
-        {{autodetect, SCALE_TO_FIT, 0}, {3840, 2160}, "auto 3200x2000 x10 at 0,0"},
-        {{autodetect, SCALE_TO_FIT, 0}, {9999, 9999}, "auto 5120x3200 x16 at 0,0"},
+        {{window, DEFAULT_SCALE, 0}, {1280, 800}, "window 320x200 x1 at 0,0"},
+        {{fullscreen, DEFAULT_SCALE, 0}, {1920, 1080}, "full 1920x1080 x5 at 160,40"},
+        {{fullscreen, 2, 0}, {1920, 1080}, "full 1920x1080 x2 at 640,340"},
+        {{fullscreen, 1, 0}, {1920, 1080}, "full 1920x1080 x1 at 800,440"},
+        {{autodetect, 3, 0}, {1920, 1080}, "full 1920x1080 x3 at 480,240"},
+        {{autodetect, SCALE_TO_FIT, 0}, {3840, 2160}, "full 3840x2160 x10 at 320,80"},
+        {{autodetect, SCALE_TO_FIT, 0}, {9999, 9999}, "full 9999x9999 x16 at 2439,3399"},
+        {{fullscreen, 5, 0}, {1600, 1000}, "full 1600x1000 x5 at 0,0"},
         {{window, SCALE_TO_FIT, 0}, {320, 200}, "window 320x200 x1 at 0,0"},
         {{window, SCALE_TO_FIT, 0}, {0, 0}, "window 320x200 x1 at 0,0"},
         {{autodetect, SCALE_TO_FIT, 0}, {1920, 0}, "auto 320x200 x1 at 0,0"},
         {{autodetect, 7, 0}, {0, 1080}, "auto 2240x1400 x7 at 0,0"},
-        {{fullscreen, 5, 0}, {1600, 1000}, "full 1600x1000 x5 at 0,0"},
-        {{fullscreen, 5, 0},
-         {1599, 1000},
-         "cannot set the 1600x1000 256-colour mode: the desktop has room for 1599x1000"},
-        {{autodetect, 5, 0},
-         {1600, 999},
-         "cannot set the 1600x1000 256-colour mode: the desktop has room for 1600x999"},
-        {{window, 2, 0}, {320, 200}, "cannot set the 640x400 256-colour mode: the desktop has room for 288x180"},
+        {{fullscreen, DEFAULT_SCALE, 0}, {0, 0}, "full 320x200 x1 at 0,0"},
+        {{fullscreen, DEFAULT_SCALE, 0}, {300, 180}, "full 320x200 x1 at 0,0"},
+        {{fullscreen, 5, 0}, {1599, 1000}, "cannot show the picture at 1600x1000: the desktop has room for 1599x1000"},
+        {{autodetect, 5, 0}, {1600, 999}, "cannot show the picture at 1600x1000: the desktop has room for 1600x999"},
+        {{window, 2, 0}, {320, 200}, "cannot show the picture at 640x400: the desktop has room for 288x180"},
         {{window, 1, 0}, {320, 200}, "window 320x200 x1 at 0,0"},
     };
     for (const auto &[options, desktop, expected] : cases)

@@ -106,7 +106,8 @@ TEST(pacing, APressActsOnceWhereverItLands)
         std::string acted;
         held_keys pressed = {}, down_before = {};
         for (const char step : steps) {
-            key[KEY_L] = step == 'p' || step == 'k' ? -1 : step == 'r' ? 0 : key[KEY_L];
+            if (step == 'p' || step == 'k' || step == 'r')
+                key[KEY_L] = char(step == 'r' ? 0 : -1);
             buffered += step == 'p' || step == 'b';
             if (step == '|') {
                 const held_keys down = keys_down();
