@@ -35,10 +35,13 @@ on every pass of the loop, which is thousands of times a second.
 
 Options:
   --window         show the picture in a window
-  --fullscreen     take the whole screen
+  --fullscreen     take the whole screen in the desktop's own mode, the
+                   picture in its middle as large as fits (--scale auto),
+                   black around it; the monitor's mode never changes
   --scale N        show each pixel of the picture as an N x N block, N from 1
-                   to %d; without --window this scales the full-screen picture;
-                   with N over 1, a picture larger than the desktop is refused
+                   to %d: a window that size with --window; without it, N over
+                   1 takes the whole screen as --fullscreen does; with N over
+                   1, a picture larger than the desktop is refused
   --scale auto     the largest N that fits the desktop (90%% of it in a window)
   --rate N         at most N passes of the loop a second, N from 0 to %d (0,
                    the default, means no limit): a held key then acts N times
