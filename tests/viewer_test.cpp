@@ -104,16 +104,13 @@ TEST(pacing, APressActsOnceWhereverItLands)
     };
     for (const auto &[steps, acts] : cases) {
         std::string acted;
-        held_keys pressed = {}, down_before = {};
+        held_keys pressed = {}, down = {}, down_before = {};
         for (const char step : steps) {
-            if (step == 'p' || step == 'k' || step == 'r')
-                key[KEY_L] = char(step == 'r' ? 0 : -1);
+            key[KEY_L] = char(step == 'p' || step == 'k' ? -1 : step == 'r' ? 0 : key[KEY_L]);
             buffered += step == 'p' || step == 'b';
-            if (step == '|') {
-                const held_keys down = keys_down();
-                acted += paced_keys(pressed, down, down_before).down[KEY_L] ? '1' : '0';
-                down_before = down;
-            }
+            if (step == '|')
+                down_before = down,
+                acted += paced_keys(pressed, down = keys_down(), down_before).down[KEY_L] ? '1' : '0';
             if (step == 'w')
                 pressed = wait_for_keys(pass_clock::now(), false);
         }
