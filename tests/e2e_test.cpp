@@ -159,25 +159,6 @@ struct e2e : with_frame {
         return named && XSendEvent(display, window, False, NoEventMask, &event) && XFlush(display);
     }
 
-    // The viewer started with `options` shuts down after SIGTERM at the intro
-    // while the X server, stopped, holds it in an X call, and the server is
-    // then killed, as at a logout; how it ended. Last in a test: the server
-    // is this test's (xvfb-run's), found through its lock file.
-    std::string ended_with_the_display_gone(const std::string &options)
-    {
-        const pid_t server = std::atoi(read_file("/tmp/.X" + std::string(getenv("DISPLAY") + 1) + "-lock").c_str());
-        start_at_the_intro(options);
-        XCloseDisplay(display); // the test's own connection must not die with the server
-        kill(server, SIGSTOP);
-        kill(-viewer, SIGTERM);
-        // Until a thread of the viewer polls for a reply (idle, they sleep in select).
-        const std::string polling =
-            "grep -qs '^" + std::to_string(SYS_poll) + " ' /proc/" + std::to_string(viewer) + "/task/*/syscall";
-        eventually([&] { return std::system(polling.c_str()) == 0; });
-        kill(server, SIGKILL);
-        return ended_with();
-    }
-
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
     bool black_borders = false;
@@ -191,7 +172,9 @@ struct e2e : with_frame {
 // Endings at the intro: Escape held as it ends quits; SIGTERM, or SIGTERM
 // that comes during the shutdown Escape began (the viewer, preloaded with
 // pause_shutdown, stops itself there), ends the viewer by that signal
-// itself. None draws a frame, not even one shown and gone within a
+// itself. With the desktop entry's pace, a quick tap of Escape and the close
+// button quit too, and SIGTERM ends it (each fails if the paced wait does
+// not end on it). None draws a frame, not even one shown and gone within a
 // millisecond; the only drawings are the library's own at shutdown: a strip
 // and the whole window, and the root window uncovered (a frame would be a
 // fourth). Then a whole session: the
@@ -205,15 +188,24 @@ struct e2e : with_frame {
 // (A failed start: e2e.without_a_display, e2e.without_the_graphics_mode.)
 TEST_F(e2e, ARealSession)
 {
-    enum : std::uint8_t { ESCAPE, SIGNAL, SIGNAL_IN_SHUTDOWN };
-    for (const int ending : {ESCAPE, SIGNAL, SIGNAL_IN_SHUTDOWN}) {
+    const std::string paced = desktop_entry("Exec").substr(7);
+    enum : std::uint8_t { ESCAPE, TAP, CLOSE, SIGNAL, SIGNAL_IN_SHUTDOWN };
+    for (const auto &[options, ending] : {std::pair{std::string(), ESCAPE},
+                                          {"", SIGNAL},
+                                          {"", SIGNAL_IN_SHUTDOWN},
+                                          {paced, TAP},
+                                          {paced, CLOSE},
+                                          {paced, SIGNAL}}) {
         ASSERT_NO_FATAL_FAILURE(
-            start_at_the_intro("", ending == SIGNAL_IN_SHUTDOWN ? "env LD_PRELOAD=" PAUSE_SHUTDOWN : ""));
-        ending == SIGNAL ? void(kill(-viewer, SIGTERM)) : press(XK_Escape);
+            start_at_the_intro(options, ending == SIGNAL_IN_SHUTDOWN ? "env LD_PRELOAD=" PAUSE_SHUTDOWN : ""));
+        ending == SIGNAL  ? void(kill(-viewer, SIGTERM))
+        : ending == TAP   ? tap(XK_Escape)
+        : ending == CLOSE ? void(close_window())
+                          : press(XK_Escape);
         if (ending == SIGNAL_IN_SHUTDOWN &&
             eventually([&] { return waitpid(viewer, nullptr, WNOHANG | WUNTRACED) == viewer; }))
             kill(-viewer, SIGTERM), kill(-viewer, SIGCONT);
-        EXPECT_EQ(ended_with(), ending == ESCAPE ? "0:" : "SIGTERM:") << "ending " << ending;
+        EXPECT_EQ(ended_with(), ending >= SIGNAL ? "SIGTERM:" : "0:") << "ending " << ending << " " << options;
         EXPECT_LE(drawings(), 3) << "a frame was drawn after ending " << ending << " at the intro";
         press(XK_Escape, false);
     }
@@ -244,27 +236,33 @@ TEST_F(e2e, ARealSession)
     EXPECT_EQ(ended_with(), "SIGTERM:");
     EXPECT_TRUE(eventually([&] { return kill(-viewer, 0) != 0; })) << "a process of the viewer's group lives on";
     EXPECT_TRUE(files_in(".") == 2 && same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), saved.get()));
-    EXPECT_EQ(ended_with_the_display_gone("").substr(0, 2), "1:");
+
+    // The display gone in a shutdown: the viewer shuts down after SIGTERM at
+    // the intro while the X server, stopped, holds it in an X call, and the
+    // server is then killed, as at a logout. The server is this test's
+    // (xvfb-run's), found through its lock file.
+    const pid_t server = std::atoi(read_file("/tmp/.X" + std::string(getenv("DISPLAY") + 1) + "-lock").c_str());
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
+    XCloseDisplay(display); // the test's own connection must not die with the server
+    kill(server, SIGSTOP);
+    kill(-viewer, SIGTERM);
+    // Until a thread of the viewer polls for a reply (idle, they sleep in select).
+    const std::string polling =
+        "grep -qs '^" + std::to_string(SYS_poll) + " ' /proc/" + std::to_string(viewer) + "/task/*/syscall";
+    eventually([&] { return std::system(polling.c_str()) == 0; });
+    kill(server, SIGKILL);
+    EXPECT_EQ(ended_with().substr(0, 2), "1:");
 }
 
-// The desktop entry's command, paced at 15 passes a second. At the intro, a
-// quick tap of Escape and the close button quit, SIGTERM ends the viewer by
-// that signal, all without a frame; idle in the frame loop (its waits those
-// of the intro too), the viewer sleeps; each of 20 quick taps of L acts once; a held key
-// acts 15 times a second, give or take one; SIGTERM in the loop ends it too.
+// The desktop entry's command, paced at 15 passes a second (its endings at
+// the intro are in ARealSession): idle in the frame loop (its waits those of
+// the intro too), the viewer sleeps; each of 20 quick taps of L acts once; a
+// held key acts 15 times a second, give or take one; SIGTERM in the loop
+// ends it by that signal.
 TEST_F(e2e, PacedAtFifteenPassesASecond)
 {
-    const std::string command = desktop_entry("Exec");
+    const std::string command = desktop_entry("Exec"), options = command.substr(7);
     ASSERT_EQ(command.substr(0, 7), "vexilo ");
-    const std::string options = command.substr(7);
-    enum : std::uint8_t { ESCAPE, CLOSE, SIGNAL };
-    for (const int ending : {ESCAPE, CLOSE, SIGNAL}) {
-        ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
-        ending == ESCAPE ? tap(XK_Escape) : ending == CLOSE ? void(close_window()) : void(kill(-viewer, SIGTERM));
-        EXPECT_EQ(ended_with(), ending == SIGNAL ? "SIGTERM:" : "0:") << "ending " << ending;
-        EXPECT_LE(drawings(), 3) << "a frame was drawn after ending " << ending << " at the intro";
-    }
-
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
     tap(XK_space);
     draw_frame(frame.get(), FIRST);

@@ -15,10 +15,8 @@ std::string outcome(std::vector<std::string> words, screen_size desktop = {1920,
     std::ranges::transform(words, argv.begin(), [](std::string &word) { return word.data(); });
     const command_line line = read_command_line(int(words.size()), argv.data());
     const auto [l, refusal] = choose_screen(line.options, desktop);
-    const char *driver = l.driver == GFX_AUTODETECT              ? "auto"
-                         : l.driver == GFX_AUTODETECT_WINDOWED   ? "window"
-                         : l.driver == GFX_AUTODETECT_FULLSCREEN ? "full"
-                                                                 : "?";
+    const int drivers[] = {GFX_AUTODETECT, GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT_FULLSCREEN};
+    const char *driver = std::array{"auto", "window", "full", "?"}[std::ranges::find(drivers, l.driver) - drivers];
     char run[80];
     std::snprintf(run, sizeof run, "%s %dx%d x%d at %d,%d rate %d", driver, l.mode.width, l.mode.height, l.scale,
                   l.left, l.top, line.options.rate);
