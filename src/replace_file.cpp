@@ -67,11 +67,13 @@ bool sync_directory(const std::string &directory)
 int name_and_rename(const char *fd_link, const char *temp, const char *path)
 {
     const auto link = [&] { return linkat(AT_FDCWD, fd_link, AT_FDCWD, temp, AT_SYMLINK_FOLLOW) == 0; };
+    // Never 0, which would pass for success.
+    const auto failure = [] { return errno != 0 ? errno : EIO; };
     if (!link() && (errno != EEXIST || unlink(temp) != 0 || !link()))
-        return errno;
+        return failure();
     if (rename(temp, path) == 0)
         return 0;
-    const int error = errno;
+    const int error = failure();
     unlink(temp);
     return error;
 }
