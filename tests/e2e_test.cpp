@@ -190,18 +190,14 @@ TEST_F(e2e, ARealSession)
 {
     const std::string paced = desktop_entry("Exec").substr(7);
     enum : std::uint8_t { ESCAPE, TAP, CLOSE, SIGNAL, SIGNAL_IN_SHUTDOWN };
-    for (const auto &[options, ending] : {std::pair{std::string(), ESCAPE},
-                                          {"", SIGNAL},
-                                          {"", SIGNAL_IN_SHUTDOWN},
-                                          {paced, TAP},
-                                          {paced, CLOSE},
-                                          {paced, SIGNAL}}) {
+    const std::pair<std::string, int> endings[] = {{"", ESCAPE}, {"", SIGNAL},   {"", SIGNAL_IN_SHUTDOWN},
+                                                   {paced, TAP}, {paced, CLOSE}, {paced, SIGNAL}};
+    for (const auto &[options, ending] : endings) {
         ASSERT_NO_FATAL_FAILURE(
             start_at_the_intro(options, ending == SIGNAL_IN_SHUTDOWN ? "env LD_PRELOAD=" PAUSE_SHUTDOWN : ""));
-        ending == SIGNAL  ? void(kill(-viewer, SIGTERM))
-        : ending == TAP   ? tap(XK_Escape)
-        : ending == CLOSE ? void(close_window())
-                          : press(XK_Escape);
+        ending == CLOSE ? void(close_window()) : ending == TAP ? tap(XK_Escape) : press(XK_Escape, ending != SIGNAL);
+        if (ending == SIGNAL)
+            kill(-viewer, SIGTERM);
         if (ending == SIGNAL_IN_SHUTDOWN &&
             eventually([&] { return waitpid(viewer, nullptr, WNOHANG | WUNTRACED) == viewer; }))
             kill(-viewer, SIGTERM), kill(-viewer, SIGCONT);
