@@ -49,10 +49,8 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
     constexpr view_window START = {-2.0, 2.0, -2.0, 2.0},
                           ZOOMED_IN = {-1.0000000000000036, 0.9999999999999936, -0.9999999999999991, 1.000000000000002},
                           ZOOMED_OUT = {-2.000000000000005, 1.999999999999995, 2.0000000000000013, -1.9999999999999984};
-    const struct {
-        std::vector<int> held;
-        viewer_state before, after;
-    } cases[] = {
+    // Keys held, the state before and after.
+    const std::tuple<std::vector<int>, viewer_state, viewer_state> cases[] = {
         {{KEY_DOWN}, {START, 10, 1, false}, {{-2.0, 2.0, -1.9, 2.1}, 10, 1, true}},
         {{KEY_LEFT, KEY_UP}, {START, 10, 1, false}, {{-2.0625, 1.9375, -2.1, 1.9}, 10, 1, true}},
         {{KEY_RIGHT, KEY_DOWN, KEY_L}, {START, 10, 1, false}, {{-1.9375, 2.0625, -1.9, 2.1}, 11, 1, true}},
