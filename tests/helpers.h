@@ -53,6 +53,9 @@ inline bool same_picture(BITMAP *a, BITMAP *b)
     return a && b && a->w == b->w && a->h == b->h && std::memcmp(a->dat, b->dat, size_t(a->w) * a->h) == 0;
 }
 
+// What S saved: the picture in the screenshot file has the indices of `frame`.
+inline bool saved(BITMAP *frame) { return same_picture(bitmap_ptr(load_pcx(SCREENSHOT_FILE, nullptr)).get(), frame); }
+
 // Raw bit patterns: +0 and -0 differ, a NaN equals its copy.
 inline auto bits(view_samples s) { return std::bit_cast<std::array<std::uint64_t, 6>>(s); }
 inline auto bits(view_window w) { return std::bit_cast<std::array<std::uint64_t, 4>>(w); }

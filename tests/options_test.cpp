@@ -1,4 +1,6 @@
 // The command line read in-process, and the screen it gets on a desktop.
+#include <sstream>
+
 #include "helpers.h"
 #include "options.h"
 #include "screen_mode.h"
@@ -34,45 +36,44 @@ std::string outcome(std::vector<std::string> words, screen_size desktop = {1920,
 // desktop is unknown or too small, the picture's.
 TEST(options, ReadLeftToRightForTheDesktop)
 {
-    const std::tuple<std::vector<std::string>, screen_size, std::string> cases[] = {
-        {{}, {1920, 1080}, "auto 320x200 x1 at 0,0 rate 0"},
-        {{"--scale", "1", "--rate=15"}, {1920, 1080}, "auto 320x200 x1 at 0,0 rate 15"},
-        {{"--window", "--scale", "3", "--rate=15"}, {1920, 1080}, "window 960x600 x3 at 0,0 rate 15"},
-        {{"--wi", "--fu", "--sc=auto", "--scale", "16", "--ra", "1000", "--rate", "0"},
-         {9999, 9999},
-         "full 9999x9999 x16 at 2439,3399 rate 0"},
-        {{"--fullscreen", "--window", "--scale=01", "--scale", "auto"},
-         {1920, 1080},
-         "window 1280x800 x4 at 0,0 rate 0"},
-        {{"--window", "--scale=auto"}, {1280, 800}, "window 960x600 x3 at 0,0 rate 0"},
-        {{"--window"}, {1280, 800}, "window 320x200 x1 at 0,0 rate 0"},
-        {{"--window", "--scale=1"}, {320, 200}, "window 320x200 x1 at 0,0 rate 0"},
-        {{"--fullscreen"}, {1920, 1080}, "full 1920x1080 x5 at 160,40 rate 0"},
-        {{"--fullscreen", "--scale=2"}, {1920, 1080}, "full 1920x1080 x2 at 640,340 rate 0"},
-        {{"--fullscreen", "--scale=1"}, {1920, 1080}, "full 1920x1080 x1 at 800,440 rate 0"},
-        {{"--scale=3"}, {1920, 1080}, "full 1920x1080 x3 at 480,240 rate 0"},
-        {{"--fullscreen", "--scale=5"}, {1600, 1000}, "full 1600x1000 x5 at 0,0 rate 0"},
-        {{"--scale=auto"}, {9999, 9999}, "full 9999x9999 x16 at 2439,3399 rate 0"},
-        {{"--scale=auto"}, {1920, 0}, "auto 320x200 x1 at 0,0 rate 0"},
-        {{"--scale=7"}, {0, 1080}, "auto 2240x1400 x7 at 0,0 rate 0"},
-        {{"--fullscreen"}, {0, 0}, "full 320x200 x1 at 0,0 rate 0"},
-        {{"--fullscreen"}, {300, 180}, "full 320x200 x1 at 0,0 rate 0"},
-        {{"--fullscreen", "--scale=5"},
+    // The words, split at spaces, the desktop, and the outcome.
+    const std::tuple<const char *, screen_size, const char *> cases[] = {
+        {"", {1920, 1080}, "auto 320x200 x1 at 0,0 rate 0"},
+        {"--scale 1 --rate=15", {1920, 1080}, "auto 320x200 x1 at 0,0 rate 15"},
+        {"--window --scale 3 --rate=15", {1920, 1080}, "window 960x600 x3 at 0,0 rate 15"},
+        {"--wi --fu --sc=auto --scale 16 --ra 1000 --rate 0", {9999, 9999}, "full 9999x9999 x16 at 2439,3399 rate 0"},
+        {"--fullscreen --window --scale=01 --scale auto", {1920, 1080}, "window 1280x800 x4 at 0,0 rate 0"},
+        {"--window --scale=auto", {1280, 800}, "window 960x600 x3 at 0,0 rate 0"},
+        {"--window", {1280, 800}, "window 320x200 x1 at 0,0 rate 0"},
+        {"--window --scale=1", {320, 200}, "window 320x200 x1 at 0,0 rate 0"},
+        {"--fullscreen", {1920, 1080}, "full 1920x1080 x5 at 160,40 rate 0"},
+        {"--fullscreen --scale=2", {1920, 1080}, "full 1920x1080 x2 at 640,340 rate 0"},
+        {"--fullscreen --scale=1", {1920, 1080}, "full 1920x1080 x1 at 800,440 rate 0"},
+        {"--scale=3", {1920, 1080}, "full 1920x1080 x3 at 480,240 rate 0"},
+        {"--fullscreen --scale=5", {1600, 1000}, "full 1600x1000 x5 at 0,0 rate 0"},
+        {"--scale=auto", {9999, 9999}, "full 9999x9999 x16 at 2439,3399 rate 0"},
+        {"--scale=auto", {1920, 0}, "auto 320x200 x1 at 0,0 rate 0"},
+        {"--scale=7", {0, 1080}, "auto 2240x1400 x7 at 0,0 rate 0"},
+        {"--fullscreen", {0, 0}, "full 320x200 x1 at 0,0 rate 0"},
+        {"--fullscreen", {300, 180}, "full 320x200 x1 at 0,0 rate 0"},
+        {"--fullscreen --scale=5",
          {1599, 1000},
          "cannot show the picture at 1600x1000: the desktop has room for 1599x1000"},
-        {{"--scale=5"}, {1600, 999}, "cannot show the picture at 1600x1000: the desktop has room for 1600x999"},
-        {{"--window", "--scale=2"}, {320, 200}, "cannot show the picture at 640x400: the desktop has room for 288x180"},
-        {{"--window", "--help", "--bogus"}, {}, "help"},
-        {{"--rate", "5", "--vers", "extra"}, {}, "version"},
-        {{"--bogus", "--help"}, {}, "unknown option '--bogus'"},
-        {{"-w"}, {}, "unknown option '-w'"},
-        {{"--window=yes"}, {}, "option '--window' takes no value"},
-        {{"--scale"}, {}, "option '--scale' needs a value"},
-        {{"picture.pcx", "--help"}, {}, "unexpected argument 'picture.pcx'"},
-        {{"--", "--help"}, {}, "unexpected argument '--help'"},
+        {"--scale=5", {1600, 999}, "cannot show the picture at 1600x1000: the desktop has room for 1600x999"},
+        {"--window --scale=2", {320, 200}, "cannot show the picture at 640x400: the desktop has room for 288x180"},
+        {"--window --help --bogus", {}, "help"},
+        {"--rate 5 --vers extra", {}, "version"},
+        {"--bogus --help", {}, "unknown option '--bogus'"},
+        {"-w", {}, "unknown option '-w'"},
+        {"--window=yes", {}, "option '--window' takes no value"},
+        {"--scale", {}, "option '--scale' needs a value"},
+        {"picture.pcx --help", {}, "unexpected argument 'picture.pcx'"},
+        {"-- --help", {}, "unexpected argument '--help'"},
     };
-    for (const auto &[words, desktop, expected] : cases)
-        EXPECT_EQ(outcome(words, desktop), expected) << words.size() << " words";
+    for (const auto &[line, desktop, expected] : cases) {
+        std::istringstream words(line);
+        EXPECT_EQ(outcome({std::istream_iterator<std::string>(words), {}}, desktop), expected) << line;
+    }
     for (const std::string scale : {"0", "17", "-1", "+2", "2.5", " 2", "0x2", "abc", "", "99999999999999999999"})
         EXPECT_EQ(outcome({"--scale=" + scale}),
                   "--scale takes a whole number from 1 to 16, or auto, not '" + scale + "'");

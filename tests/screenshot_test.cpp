@@ -187,8 +187,7 @@ TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
         raise(SIGHUP);
         EXPECT_EQ(save_screenshot("vexilo.pcx", frame.get(), palette), log.back() == 'D') << logged();
         EXPECT_EQ(logged(), log);
-        EXPECT_EQ(same_picture(bitmap_ptr(load_pcx("vexilo.pcx", nullptr)).get(), frame.get()),
-                  log.find('R') != log.npos);
+        EXPECT_EQ(saved(frame.get()), log.find('R') != log.npos);
     }
     EXPECT_FALSE(save_screenshot("noise.pcx", noise.get(), palette));
     EXPECT_TRUE(files_in(".") == 1 && pending_termination() == SIGHUP);
