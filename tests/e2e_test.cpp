@@ -224,8 +224,7 @@ TEST_F(e2e, ARealSession)
     const pid_t server = std::atoi(read_file("/tmp/.X" + std::string(getenv("DISPLAY") + 1) + "-lock").c_str());
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro());
     XCloseDisplay(display); // the test's own connection must not die with the server
-    kill(server, SIGSTOP);
-    kill(-viewer, SIGTERM);
+    kill(server, SIGSTOP), kill(-viewer, SIGTERM);
     // Until a thread of the viewer polls for a reply (idle, they sleep in select).
     const std::string polling =
         "grep -qs '^" + std::to_string(SYS_poll) + " ' /proc/" + std::to_string(viewer) + "/task/*/syscall";

@@ -24,6 +24,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "fractal/reference.h"
@@ -33,10 +34,9 @@
 #include "palette.h"
 #include "screenshot.h"
 
-struct bitmap_deleter {
-    void operator()(BITMAP *bitmap) const { destroy_bitmap(bitmap); }
-};
-using bitmap_ptr = std::unique_ptr<BITMAP, bitmap_deleter>;
+// A bitmap the library destroys: the constant converts to its function,
+// which the pointer then calls.
+using bitmap_ptr = std::unique_ptr<BITMAP, std::integral_constant<decltype(&destroy_bitmap), &destroy_bitmap>>;
 // The library, started once without a display, is all that memory bitmaps,
 // the built-in font and the PCX codec need.
 inline bitmap_ptr new_frame()
@@ -57,8 +57,7 @@ inline bool same_picture(BITMAP *a, BITMAP *b)
 inline bool saved(BITMAP *frame) { return same_picture(bitmap_ptr(load_pcx(SCREENSHOT_FILE, nullptr)).get(), frame); }
 
 // Raw bit patterns: +0 and -0 differ, a NaN equals its copy.
-inline auto bits(view_samples s) { return std::bit_cast<std::array<std::uint64_t, 6>>(s); }
-inline auto bits(view_window w) { return std::bit_cast<std::array<std::uint64_t, 4>>(w); }
+template <typename doubles> auto bits(doubles d) { return std::bit_cast<std::array<std::uint64_t, sizeof d / 8>>(d); }
 
 inline std::string read_file(const std::string &name)
 {

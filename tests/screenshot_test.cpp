@@ -169,11 +169,9 @@ TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
 {
     sigset_t mask;
     pthread_sigmask(SIG_SETMASK, nullptr, &mask);
-    signal(SIGINT, SIG_IGN);
-    signal(SIGCHLD, SIG_IGN);
+    signal(SIGINT, SIG_IGN), signal(SIGCHLD, SIG_IGN);
     const termination_signals held = hold_termination_signals();
-    signal(SIGINT, note_signal);
-    signal(SIGHUP, note_signal);
+    signal(SIGINT, note_signal), signal(SIGHUP, note_signal);
     keep_ignored(held);
 
     const bitmap_ptr noise(create_bitmap(400, 400));
@@ -183,8 +181,7 @@ TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
     for (const std::string log : {"Aw", "AWFKRd", "aWFRD", "AWFKRD"}) {
         std::filesystem::remove("vexilo.pcx");
         calls = {log == "aWFRD" ? "A" : log == "Aw" ? "W" : log == "AWFKRd" ? "D" : "", 0, 0, {}, 0, 0, 0};
-        raise(SIGINT);
-        raise(SIGHUP);
+        raise(SIGINT), raise(SIGHUP);
         EXPECT_EQ(save_screenshot("vexilo.pcx", frame.get(), palette), log.back() == 'D') << logged();
         EXPECT_EQ(logged(), log);
         EXPECT_EQ(saved(frame.get()), log.find('R') != log.npos);
@@ -193,8 +190,7 @@ TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
     EXPECT_TRUE(files_in(".") == 1 && pending_termination() == SIGHUP);
     signal(SIGHUP, SIG_IGN); // drops it
     pthread_sigmask(SIG_SETMASK, &mask, nullptr);
-    signal(SIGINT, SIG_DFL);
-    signal(SIGHUP, SIG_DFL);
+    signal(SIGINT, SIG_DFL), signal(SIGHUP, SIG_DFL);
 }
 
 } // namespace
