@@ -142,6 +142,8 @@ struct e2e : with_frame {
         return named && XSendEvent(display, window, False, NoEventMask, &event);
     }
 
+    // The desktop entry's options, after the program's name.
+    const std::string paced = desktop_entry("Exec").substr(7);
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
     bool black_borders = false;
@@ -173,7 +175,6 @@ struct e2e : with_frame {
 // (A failed start: e2e.without_a_display, e2e.without_the_graphics_mode.)
 TEST_F(e2e, ARealSession)
 {
-    const std::string paced = desktop_entry("Exec").substr(7);
     enum : std::uint8_t { ESCAPE, TAP, CLOSE, SIGNAL, SIGNAL_IN_SHUTDOWN };
     const std::pair<std::string, int> endings[] = {{"", ESCAPE}, {"", SIGNAL},   {"", SIGNAL_IN_SHUTDOWN},
                                                    {paced, TAP}, {paced, CLOSE}, {paced, SIGNAL}};
@@ -248,7 +249,6 @@ TEST_F(e2e, ARealSession)
 // SIGTERM in the loop ends it by that signal.
 TEST_F(e2e, ScaledOnALargerScreen)
 {
-    const std::string paced = desktop_entry("Exec").substr(7);
     for (const auto &[options, n, x, y] : {std::tuple{paced, 3, 0, 0},
                                            {"--scale 3", 3, 160, 100},
                                            {"--fullscreen --scale 2", 2, 320, 200},
