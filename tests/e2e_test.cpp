@@ -61,7 +61,7 @@ struct e2e : with_frame {
 
     void press(KeySym sym, bool down = true) { XTestFakeKeyEvent(display, XKeysymToKeycode(display, sym), down, 0); }
     // As short as XTest makes it: the press and the release back to back.
-    void tap(KeySym symbol) { press(symbol), press(symbol, false); }
+    void tap(KeySym sym) { press(sym), press(sym, false); }
 
     // The screen shows `expected` through `colours`, every pixel a `scale` x
     // `scale` block from (`left`, `top`), and, with `black_borders`, nothing
@@ -162,11 +162,12 @@ struct e2e : with_frame {
 // pause_shutdown, stops itself there), ends the viewer by that signal
 // itself. With the desktop entry's pace, a quick tap of Escape and the close
 // button (of the window whose class the entry names) quit too, and SIGTERM
-// ends it (each fails if the paced wait does not end on it). None draws a frame, not even one shown and gone within a
-// millisecond; the only drawings are the library's own at shutdown: a strip
-// and the whole window, and the root window uncovered (a frame would be a
-// fourth). Then a whole session: the intro, the first frame, O held until the screen changes, S held, SIGTERM
-// to the viewer's process group. The screen shows the engine's frames (after
+// ends it (each fails if the paced wait does not end on it). None draws a
+// frame, not even one shown and gone within a millisecond; the only drawings
+// are the library's own at shutdown: a strip and the whole window, and the
+// root window uncovered (a frame would be a fourth). Then a whole session:
+// the intro, the first frame, O held until the screen changes, S held,
+// SIGTERM to the viewer's process group. The screen shows the engine's frames (after
 // O, one of the frames zoomed in again and again, each time into the corners
 // the frame before recorded), S saves exactly the screen and draws nothing,
 // and the signal, while S saves on every pass, ends the viewer by that
@@ -241,12 +242,12 @@ TEST_F(e2e, ARealSession)
 // sets, at the screen's corner, so a switched mode shows the picture out of
 // place), the picture centred and black around it. The intro and the first
 // frame with every pixel an N x N block, the frame reaching the screen in
-// one drawing; S saves the 320 x 200 frame itself; Escape quits.
-// The window is the desktop entry's command, paced at 15 passes a second
-// (its endings at the intro are in ARealSession): idle in the frame loop
-// (its waits those of the intro too), the viewer sleeps; each of 20 quick
-// taps of L acts once; a held key acts 15 times a second, give or take one;
-// SIGTERM in the loop ends it by that signal.
+// one drawing; S saves the 320 x 200 frame itself; SIGTERM in the frame
+// loop ends the viewer by that signal. The window is the desktop entry's
+// command, paced at 15 passes a second (its endings at the intro are in
+// ARealSession): idle in the frame loop (its waits those of the intro too),
+// the viewer sleeps; each of 20 quick taps of L acts once; a held key acts
+// 15 times a second, give or take one.
 TEST_F(e2e, ScaledOnALargerScreen)
 {
     for (const auto &[options, n, x, y] : {std::tuple{paced, 3, 0, 0},
