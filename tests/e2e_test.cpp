@@ -282,8 +282,7 @@ TEST_F(e2e, ScaledOnALargerScreen)
             std::this_thread::sleep_for(1s);
             press(XK_Right, false);
             const std::chrono::duration<double> held = std::chrono::steady_clock::now() - pressed;
-            EXPECT_NEAR(settled(), 15 * held.count(), 1)
-                << "frames drawn while Right was held " << held.count() << " s";
+            EXPECT_NEAR(settled(), 15 * held.count(), 1) << "frames drawn in a " << held.count() << " s hold";
         }
         kill(-viewer, SIGTERM);
         EXPECT_EQ(ended_with(), "SIGTERM:") << options;
