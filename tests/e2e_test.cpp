@@ -277,10 +277,8 @@ TEST_F(e2e, ScaledOnALargerScreen)
             EXPECT_EQ(settled(), 20) << "frames drawn for 20 taps";
             draw_frame(frame.get(), {FIRST.window, 30, 1, true});
             EXPECT_TRUE(screen_shows(frame.get(), palette)) << "20 taps of L did not take the limit to 30";
-            press(XK_Right);
             const auto pressed = std::chrono::steady_clock::now();
-            std::this_thread::sleep_for(1s);
-            press(XK_Right, false);
+            press(XK_Right), std::this_thread::sleep_for(1s), press(XK_Right, false);
             const std::chrono::duration<double> held = std::chrono::steady_clock::now() - pressed;
             EXPECT_NEAR(settled(), 15 * held.count(), 1) << "frames drawn in a " << held.count() << " s hold";
         }

@@ -112,16 +112,15 @@ TEST_P(replacing, FailsOrReplacesTheFileWholeFlushedInOrder)
     std::ofstream("vexilo.pcx") << "the old picture";
     std::filesystem::create_directories("folder/inside");
     std::filesystem::create_directories(temporary_name("held/vexilo.pcx") + "/inside");
-    const std::pair<const char *, const char *> failures[] = {
-        {"missing/vexilo.pcx", ""}, {"/proc/vexilo.pcx", ""}, {"folder", ""},       {"held/vexilo.pcx", ""},
-        {"vexilo.pcx", "W"},        {"vexilo.pcx", "F"},      {"vexilo.pcx", "KR"}, {"vexilo.pcx", "R"}};
-    for (const auto &[path, refused] : failures) {
-        // errno says why, the naming child's too: the refused call's own error.
-        const int why = std::strlen(refused) == 1 ? (*refused == 'W' ? ENOSPC : EIO) : 0;
+    // The path, the calls refused, and the errno that says why (the refused
+    // call's own, the naming child's too; 0: not checked).
+    const std::tuple<const char *, const char *, int> failures[] = {
+        {"missing/vexilo.pcx", "", 0}, {"/proc/vexilo.pcx", "", 0}, {"folder", "", 0},       {"held/vexilo.pcx", "", 0},
+        {"vexilo.pcx", "W", ENOSPC},   {"vexilo.pcx", "F", EIO},    {"vexilo.pcx", "KR", 0}, {"vexilo.pcx", "R", EIO}};
+    for (const auto &[path, refused, why] : failures)
         EXPECT_TRUE(!replace(path, refused) && (why == 0 || errno == why) &&
                     read_file("vexilo.pcx") == "the old picture" && files_in(".") == 3)
             << path << ", refused " << refused << ": " << logged();
-    }
 
     const mode_t mask = umask(002);
     // A refused directory flush fails the replacement after the new file took
