@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "desktop.h"
 #include "fractal/fractal.h"
 #include "hud.h"
 #include "intro.h"
@@ -95,46 +97,55 @@ int main(int argc, char *argv[])
     build_palette(palette);
     set_palette(palette);
 
+    // With a rate, the keyboard's events reach the loop, and held keys
+    // repeat after the desktop's own delay.
+    const bool paced = options.rate != UNLIMITED_RATE;
+    key_listener listener = {-1, -1};
+    if (paced && !start_listening(&listener))
+        return give_up(std::string("cannot listen to the keyboard: ") + std::strerror(errno), buffer, scaled);
+    const key_pace pace = {read_desktop().repeat_delay,
+                           paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate
+                                 : pass_clock::duration()};
+    paced_keyboard keyboard = {};
+
     draw_intro(buffer);
     present_frame(buffer, scaled, layout.left, layout.top);
     // Without a rate, the key that ends the intro stays in the key buffer on
-    // purpose: only held keys matter from here on. With one, it counts as
-    // pressed in the first pass.
-    const bool paced = options.rate != UNLIMITED_RATE;
-    held_keys pressed = {};
+    // purpose: only held keys matter from here on. With one, its press is an
+    // action of the first pass.
     if (paced)
-        pressed = wait_for_keys(pass_clock::time_point::max(), true);
+        wait_for_action(keyboard, pace, listener);
     else
-        while (!keypressed() && !quit_asked({})) {
+        while (!keypressed() && !quit_asked(key[KEY_ESC])) {
         }
 
     // Frame loop
     viewer_state state = START_STATE;
     view_samples samples = {};
-    held_keys down_before = {};
-    const pass_clock::duration pass_time =
-        paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate : pass_clock::duration();
     // A termination signal ends the loop as Escape does, between two passes.
     for (;;) {
-        const pass_clock::time_point start = pass_clock::now();
-        if (quit_asked(pressed))
+        if (paced)
+            read_key_events(keyboard, pace, listener);
+        if (quit_asked(paced ? keyboard.escape : key[KEY_ESC] != 0))
             break;
         if (state.redraw) {
             samples = draw_frame(buffer, state);
             present_frame(buffer, scaled, layout.left, layout.top);
         }
         state.redraw = false;
-        const held_keys down = keys_down();
-        state = handle_keys(state, samples, paced ? paced_keys(pressed, down, down_before) : down, buffer, palette);
-        down_before = down;
-        if (paced)
-            pressed = wait_for_keys(start + pass_time, false);
+        const held_keys keys = paced ? take_actions(keyboard, pass_clock::now(), pace) : keys_down();
+        state = handle_keys(state, samples, keys, buffer, palette);
+        // Paced, the loop sleeps until a key asks for something.
+        if (paced && !state.redraw)
+            wait_for_action(keyboard, pace, listener);
     }
 
     // Shutdown
     destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();
+    if (paced)
+        stop_listening(listener);
     // A termination signal that came, even with Escape or during shutdown,
     // ends the viewer here.
     release_termination_signals(held);

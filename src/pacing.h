@@ -1,31 +1,93 @@
-// What each pass of the frame loop reads of the keyboard, what ends the
-// loop, and, with a rate, the wait that ends each pass.
+// What each pass of the frame loop reads of the keyboard and what ends the
+// loop; with a rate, the keyboard as events: every press and release the
+// library's keyboard thread reports reaches the loop through a pipe, so
+// that a press acts at once and exactly once, a held key repeats at the
+// rate once the desktop's repeat delay is over, and the loop sleeps until
+// something is due.
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 
 #include "keys.h"
 
 using pass_clock = std::chrono::steady_clock;
 
-// The keys the library's `key` array shows held now.
+// The keys the library's `key` array shows held now (the loop without a
+// rate acts on these).
 held_keys keys_down();
 
-// Whether the user asks to quit: Escape held now or among `pressed`, the
-// window's close button pressed, or a termination signal waiting.
-bool quit_asked(held_keys pressed);
+// Whether the user asks to quit: `escape` (Escape held, or with a rate
+// pressed), the window's close button pressed, or a termination signal
+// waiting.
+bool quit_asked(bool escape);
 
-// What a paced pass acts on: the keys pressed since the last pass (taken
-// from the key buffer by the wait that ended it), and the keys held now
-// (`down_now`, from `key`) that were held at the last pass too
-// (`down_before`). So a press counts once, through the key buffer, even when
-// it lands during a pass and `key` shows it there; a key held across passes
-// acts on each of them.
-held_keys paced_keys(held_keys pressed, held_keys down_now, held_keys down_before);
+// The three kinds of key event: a key goes down; the keyboard repeats a key
+// that is already down (X's auto-repeat, which the library passes on as
+// further presses, with no release between them); a key goes up.
+enum class key_event_kind : std::uint8_t { press, repeat, release };
 
-// Waits until `deadline`, or until a key is pressed if `until_a_key`,
-// taking every key out of the library's key buffer about each millisecond,
-// and returns the keys pressed meanwhile: so even a tap shorter than a pass,
-// which `key` may never show, counts in the next pass. Ends at once when
-// quit_asked() says so.
-held_keys wait_for_keys(pass_clock::time_point deadline, bool until_a_key);
+// One report of the keyboard's thread: a scancode going down or up, and
+// when. Scancode 0 is no key: it only wakes the wait.
+struct key_report {
+    pass_clock::time_point when;
+    int scancode;
+    bool down;
+};
+
+// How a held key repeats: the first repeat `delay` and one `period` after
+// its press, then one each `period` (1 s / the rate) while it stays down.
+struct key_pace {
+    pass_clock::duration delay;
+    pass_clock::duration period;
+};
+
+// The keyboard as the paced loop knows it from the events.
+struct paced_keyboard {
+    held_keys held;                                          // down now
+    std::array<int, KEY_MAX> due;                            // actions not yet taken
+    std::array<pass_clock::time_point, KEY_MAX> next_repeat; // of each held key
+    bool escape;                                             // pressed: quit
+};
+
+key_event_kind kind_of(held_keys held, key_report report);
+
+// Notes one event: a press is one action due (and Escape's asks to quit);
+// the keyboard's own repeat changes nothing; a release stops the key's
+// repeats, but a repeat that fell due before it and was not yet taken stays
+// due. Modifier keys never act.
+void note_key_event(paced_keyboard &keyboard, key_report report, key_pace pace);
+
+// The keys a pass at `now` acts on, each once: one due action of each key,
+// or else its repeat if that is due. A repeat is never owed beyond one:
+// after a frame slower than the period, a held key acts on the next pass.
+held_keys take_actions(paced_keyboard &keyboard, pass_clock::time_point now, key_pace pace);
+
+// When the next action falls due: now where one is due already, never
+// (time_point::max()) while no key is held.
+pass_clock::time_point next_action(const paced_keyboard &keyboard);
+
+// What the paced loop listens to: the keyboard's reports and the
+// termination signals (which poll readable while one waits).
+struct key_listener {
+    int reports;
+    int signals;
+};
+
+// Has the library's keyboard thread report every press and release, and
+// the close button wake the wait. False, with errno, where that cannot be.
+bool start_listening(key_listener *listener);
+
+// Once the library has shut down: closes what start_listening() opened.
+void stop_listening(key_listener listener);
+
+// Wakes wait_for_action() (the window's close button does).
+void wake_the_wait();
+
+// Notes every report waiting, without waiting for any.
+void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener listener);
+
+// Sleeps until an action is due, Escape is pressed, the close button is
+// pressed or a termination signal comes; each wakes it at once.
+void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener listener);

@@ -5,6 +5,8 @@
 // viewer needs no state of its own for them.
 #include "termination.h"
 
+#include <sys/signalfd.h>
+
 #include <csignal>
 
 namespace {
@@ -55,6 +57,12 @@ int pending_termination()
             if (sigismember(&pending, signal))
                 return signal;
     return 0;
+}
+
+int termination_fd()
+{
+    const sigset_t termination = termination_set();
+    return signalfd(-1, &termination, SFD_NONBLOCK | SFD_CLOEXEC);
 }
 
 void release_termination_signals(termination_signals held)

@@ -25,6 +25,10 @@ void keep_ignored(termination_signals held);
 // The termination signal waiting to be acted on, or 0.
 int pending_termination();
 
+// A descriptor that polls readable while a termination signal waits (it is
+// never read: the signal stays pending), or -1.
+int termination_fd();
+
 // After shutdown: gives the termination signals that were not ignored their
 // default action back and stops holding them, so that one that came, during
 // the frame loop or the shutdown itself, ends the process now, by that

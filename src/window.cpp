@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "pacing.h"
 #include "window.h"
 
 namespace {
@@ -17,7 +18,11 @@ constexpr const char *WINDOW_CLASS = "vexilo";
 // flag can live nowhere else.
 std::atomic<bool> close_pressed{false};
 
-void note_close() { close_pressed = true; }
+void note_close()
+{
+    close_pressed = true;
+    wake_the_wait();
+}
 
 } // namespace
 

@@ -3,6 +3,8 @@
 #include "helpers.h"
 #include "pacing.h"
 
+#include <sstream>
+
 namespace {
 
 using viewer = with_frame;
@@ -79,43 +81,70 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
     }
 }
 
-// The key buffer as the paced loop sees it: L pressed `buffered` times.
-int buffered = 0;
-
-// A paced key of L, wherever it lands, acts once: p presses it (in `key` and
-// the key buffer), k shows it in `key` before its press reaches the buffer,
-// b puts that press there, r releases it; | is a pass reading the keys (one
-// act or none), w the wait after it, which empties the buffer. A key held
-// across passes acts on each, a quick Escape ends the wait.
-TEST(pacing, APressActsOnceWhereverItLands)
+// The paced keyboard, fed events at set times (ms): p presses L, r releases
+// it, R is the keyboard's own repeat of it, | a pass (acts on L or not).
+// A tap acts once, at once, wherever it lands: while a frame is drawn (tap 1
+// held over a pass and let go in the wait, tap 2 before the next pass
+// reads: the three actions two taps once gave), two in one pass (the second
+// at the next), between two reads of a wait. A held key repeats 15 times a
+// second after a delay of 500 ms, the keyboard's own repeats aside; a repeat
+// due before a release still acts, one due during a slow frame once.
+TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
 {
-    new_frame();
-    install_keyboard_hooks([] { return int(buffered > 0); }, [] { return --buffered, KEY_L << 8 | 'l'; });
-    const std::pair<std::string, std::string> cases[] = {
-        {"p|wr|w|", "010"},       // pressed while a frame is drawn
-        {"|pwr|w|", "010"},       // pressed and released in a wait
-        {"k|bwr|w|", "010"},      // seen in `key` before the buffer has it
-        {"|pw|w|w|rw|", "01110"}, // held over three passes
-        {"|pw|rpw|rw|", "0110"},  // tapped again before a pass saw it let go
-        {"|pprw|w|", "010"},      // two taps in one wait: one act
-    };
-    for (const auto &[steps, acts] : cases) {
-        std::string acted;
-        held_keys pressed = {}, down = {}, down_before = {};
-        for (const char step : steps) {
-            key[KEY_L] = char(step == 'p' || step == 'k' ? -1 : step == 'r' ? 0 : key[KEY_L]);
-            buffered += step == 'p' || step == 'b';
+    constexpr key_pace PACE = {std::chrono::milliseconds(500), std::chrono::nanoseconds(std::chrono::seconds(1)) / 15};
+    const auto acted = [&](const std::string &steps) {
+        paced_keyboard keyboard = {};
+        std::string acts;
+        std::istringstream words(steps);
+        char step = 0;
+        for (int ms = 0; words >> step >> ms;) {
+            const pass_clock::time_point at{std::chrono::milliseconds(ms)};
             if (step == '|')
-                down_before = down,
-                acted += paced_keys(pressed, down = keys_down(), down_before).down[KEY_L] ? '1' : '0';
-            if (step == 'w')
-                pressed = wait_for_keys(pass_clock::now(), false);
+                acts += take_actions(keyboard, at, PACE).down[KEY_L] ? '1' : '0';
+            else
+                note_key_event(keyboard, {at, KEY_L, step != 'r'}, PACE);
         }
-        EXPECT_EQ(acted, acts) << steps;
-    }
-    key[KEY_ESC] = -1;
-    EXPECT_TRUE(wait_for_keys(pass_clock::time_point::max(), false).down.none() && quit_asked({}));
-    key[KEY_ESC] = 0;
+        return acts;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"p0 |1 r30 |67 |100", "100"},
+        {"p0 |5 r40 p50 |60 r80 |100", "110"},
+        {"p0 r10 p20 r30 |40 |41 |42", "110"},
+        {"|0 p10 r15 |20", "01"},
+        {"p0 |0 r600 |700", "11"},
+        {"p0 |0 r560 |700", "10"},
+        {"p0 |0 |1200 |1201 |1266 |1267", "11001"},
+    };
+    for (const auto &[steps, acts] : cases)
+        EXPECT_EQ(acted(steps), acts) << steps;
+    // Held 1.5 s, with the keyboard repeating it every 40 ms from 660 ms on,
+    // and a pass every 10 ms: 1 + (1.5 - 0.5) x 15 actions.
+    std::string hold;
+    for (int ms = 0; ms < 1600; ms += 10)
+        hold += (ms == 0                                  ? " p"
+                 : ms == 1500                             ? " r"
+                 : ms > 600 && ms < 1500 && ms % 40 == 20 ? " R"
+                                                          : " |") +
+                std::to_string(ms) + " |" + std::to_string(ms + 1);
+    EXPECT_EQ(std::ranges::count(acted(hold), '1'), 16) << acted(hold);
+
+    // As the library's keyboard thread reports them: a tap of L wakes the
+    // wait and acts; a quick Escape, two events that `key` never shows, ends
+    // even an endless wait.
+    new_frame();
+    key_listener listener = {};
+    ASSERT_TRUE(start_listening(&listener));
+    paced_keyboard keyboard = {};
+    for (const int scancode : {int(KEY_L), KEY_L | 0x80})
+        keyboard_lowlevel_callback(scancode);
+    wait_for_action(keyboard, PACE, listener);
+    EXPECT_TRUE(take_actions(keyboard, pass_clock::now(), PACE).down[KEY_L] && !keyboard.escape);
+    for (const int scancode : {int(KEY_ESC), KEY_ESC | 0x80})
+        keyboard_lowlevel_callback(scancode);
+    read_key_events(keyboard, PACE, listener), take_actions(keyboard, pass_clock::now(), PACE);
+    wait_for_action(keyboard, PACE, listener);
+    EXPECT_TRUE(keyboard.escape && !key[KEY_ESC] && quit_asked(keyboard.escape));
+    stop_listening(listener);
 }
 
 } // namespace
