@@ -43,9 +43,12 @@ Options:
                    1 takes the whole screen as --fullscreen does; with N over
                    1, a picture larger than the desktop is refused
   --scale auto     the largest N that fits the desktop (90%% of it in a window)
-  --rate N         at most N passes of the loop a second, N from 0 to %d (0,
-                   the default, means no limit): a held key then acts N times
-                   a second, a quick tap once, and an idle viewer sleeps
+  --rate N         a held key acts N times a second, N from 0 to %d (0, the
+                   default, means on every pass of the loop): every press
+                   acts at once and exactly once, and a key still held after
+                   the desktop's key repeat delay (set for the keyboard, so
+                   that keys repeat as they do in every other program) then
+                   acts N times a second; the idle viewer sleeps
   --help           show this help and exit
   --version        show the version and exit
 

@@ -270,10 +270,11 @@ TEST_F(e2e, ARealSession)
 // frame with every pixel an N x N block, the frame reaching the screen in
 // one drawing; S saves the 320 x 200 frame itself; SIGTERM in the frame
 // loop ends the viewer by that signal. The window is the desktop entry's
-// command, paced at 15 passes a second (its endings at the intro are in
-// ARealSession): idle in the frame loop (its waits those of the intro too),
-// the viewer sleeps; each of 20 quick taps of L acts once; a held key acts
-// 15 times a second, give or take one.
+// command, paced at 15 a second (its endings at the intro are in
+// ARealSession), with the server's repeat delay set to 300 ms: idle in the
+// frame loop (its waits those of the intro too), the viewer's main thread
+// sleeps; each of 20 quick taps of L acts once; a held key acts once, then
+// from the delay on 15 times a second, the server's own repeats aside.
 TEST_F(e2e, ScaledOnALargerScreen)
 {
     // Keys held 300 ms repeat (X's default is 660 ms), every 40 ms.
