@@ -41,7 +41,8 @@ int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
     return 1;
 }
 
-// The desktop's size, {0, 0} where the library cannot tell.
+// The whole X screen's size, every monitor, {0, 0} where the library
+// cannot tell.
 screen_size desktop_size()
 {
     screen_size desktop = {};
@@ -72,7 +73,8 @@ int main(int argc, char *argv[])
     if (install_keyboard() != 0)
         return give_up("cannot install the keyboard", nullptr, nullptr);
 
-    const screen_choice choice = choose_screen(options, desktop_size());
+    const desktop_facts desktop = read_desktop();
+    const screen_choice choice = choose_screen(options, desktop_size(), desktop);
     if (!choice.refusal.empty())
         return give_up(choice.refusal, nullptr, nullptr);
     const screen_layout layout = choice.layout;
@@ -103,9 +105,8 @@ int main(int argc, char *argv[])
     key_listener listener = {-1, -1};
     if (paced && !start_listening(&listener))
         return give_up(std::string("cannot listen to the keyboard: ") + std::strerror(errno), buffer, scaled);
-    const key_pace pace = {read_desktop().repeat_delay,
-                           paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate
-                                 : pass_clock::duration()};
+    const key_pace pace = {desktop.repeat_delay, paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate
+                                                       : pass_clock::duration()};
     paced_keyboard keyboard = {};
 
     draw_intro(buffer);

@@ -4,12 +4,8 @@
 
 #include <string>
 
+#include "desktop.h"
 #include "options.h"
-
-struct screen_size {
-    int width;
-    int height;
-};
 
 // How the frame reaches the screen.
 struct screen_layout {
@@ -24,17 +20,23 @@ struct screen_choice {
     std::string refusal; // where the picture cannot be shown: why, in one line
 };
 
-// The layout `options` ask for on a desktop of `desktop` ({0, 0}, or a side
-// 0, where the library cannot tell). The room is the desktop, or for a
-// window 90% of it each way, which leaves panels and a title bar their
-// place; SCALE_TO_FIT takes the largest scale from 1 to MAX_SCALE that fits
-// the room (1 where the room is unknown). A scale over 1 that does not fit a
-// known room is refused. With no option the library's choice at the
-// frame's size; a window the picture's size. Full screen, or a scale over 1
-// without a window, keeps the monitor's mode: a mode of the desktop's own
-// size, the picture in its middle (where the desktop's size is unknown, or
-// smaller than the picture, the picture's size).
-screen_choice choose_screen(viewer_options options, screen_size desktop);
+// The layout `options` ask for on an X screen of `desktop` (every monitor;
+// a side 0 where the library cannot tell) with the monitors in `facts`.
+//
+// The picture is for one monitor. Full screen, the one the library's
+// full-screen window shows (see full_screen_monitor); a window, the
+// primary. The room is that monitor, or for a window 90% of it each way,
+// which leaves panels and a title bar their place. SCALE_TO_FIT takes the
+// largest scale from 1 to MAX_SCALE that fits the room (1 where a side is
+// unknown); a scale over 1 that does not fit a known side is refused.
+//
+// With no option, the library's choice at the frame's size; a window, the
+// picture's size. Full screen, or a scale over 1 without a window, keeps
+// the monitor's mode, the picture in the middle of its monitor. Where the
+// screen's size is unknown, or (at scale 1) the monitor smaller than the
+// picture, a mode of the picture's size, which the library may get by
+// switching the monitor's.
+screen_choice choose_screen(viewer_options options, screen_size desktop, const desktop_facts &facts);
 
 // "cannot set the 640x400 256-colour mode"
 std::string cannot_set(screen_size mode);

@@ -158,6 +158,23 @@ struct e2e : with_frame {
                           XDamageCreate(display, DefaultRootWindow(display), XDamageReportRawRectangles);
     pid_t viewer = -1;
 
+    // Starts the viewer with `options`, every pixel an `n` x `n` block from
+    // (`x`, `y`), black around it unless in a window: the intro, the first
+    // frame in one drawing, and S saving the frame itself.
+    void show_scaled(const std::string &options, int n, int x, int y)
+    {
+        scale = n, left = x, top = y, black_borders = options[2] != 'w';
+        std::filesystem::remove("vexilo.pcx");
+        ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
+        tap(XK_space);
+        draw_frame(frame.get(), FIRST);
+        EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << options;
+        EXPECT_EQ(settled(), 1) << options << ": the first frame did not reach the screen in one drawing";
+        press(XK_s);
+        EXPECT_TRUE(eventually([&] { return saved(frame.get()); })) << options;
+        press(XK_s, false);
+    }
+
     // How many times the viewer's main thread has slept and woken.
     long main_thread_wakes() const
     {
@@ -264,8 +281,9 @@ TEST_F(e2e, ARealSession)
 // Scaled, in a window and full screen, on a screen larger than the picture
 // (of several modes, where e2e.ScaledOnAScreenOfSeveralModes runs it): the
 // window the picture's size; full screen in the screen's own mode, never
-// switched (the library's full-screen window is the size of the mode it
-// sets, at the screen's corner, so a switched mode shows the picture out of
+// switched (the library's full-screen window covers the X screen, and the
+// picture's window in it is moved by half the difference between the video
+// mode and the size asked for, so a switched mode shows the picture out of
 // place), the picture centred and black around it. The intro and the first
 // frame with every pixel an N x N block, the frame reaching the screen in
 // one drawing; S saves the 320 x 200 frame itself; SIGTERM in the frame
@@ -283,16 +301,7 @@ TEST_F(e2e, ScaledOnALargerScreen)
                                            {"--scale 3", 3, 160, 100},
                                            {"--fullscreen --scale 2", 2, 320, 200},
                                            {"--fullscreen", 4, 0, 0}}) {
-        scale = n, left = x, top = y, black_borders = options[2] != 'w';
-        std::filesystem::remove("vexilo.pcx");
-        ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
-        tap(XK_space);
-        draw_frame(frame.get(), FIRST);
-        EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << options;
-        EXPECT_EQ(settled(), 1) << options << ": the first frame did not reach the screen in one drawing";
-        press(XK_s);
-        EXPECT_TRUE(eventually([&] { return saved(frame.get()); })) << options;
-        press(XK_s, false);
+        ASSERT_NO_FATAL_FAILURE(show_scaled(options, n, x, y));
         if (options == paced) {
             const long wakes = (settled(), main_thread_wakes());
             std::this_thread::sleep_for(2s);
@@ -308,6 +317,20 @@ TEST_F(e2e, ScaledOnALargerScreen)
             EXPECT_NEAR(settled(), 1 + std::floor((held.count() - 0.3) * 15), 1)
                 << "frames drawn in a " << held.count() << " s hold";
         }
+        kill(-viewer, SIGTERM);
+        EXPECT_EQ(ended_with(), "SIGTERM:") << options;
+    }
+}
+
+// Two monitors of 1280 x 600, one above the other (Xorg's dummy driver, set
+// up with xrandr by e2e.ScaledOnTwoMonitors): full screen, the picture
+// centred on the top one, the one whose mode the video mode reports, at the
+// largest scale that fits it, black over both; the desktop entry's window
+// sized for 90% of the primary, the top one.
+TEST_F(e2e, ScaledOnTwoMonitors)
+{
+    for (const auto &[options, n, x, y] : {std::tuple{std::string("--fullscreen"), 3, 160, 0}, {paced, 2, 0, 0}}) {
+        ASSERT_NO_FATAL_FAILURE(show_scaled(options, n, x, y));
         kill(-viewer, SIGTERM);
         EXPECT_EQ(ended_with(), "SIGTERM:") << options;
     }

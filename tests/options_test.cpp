@@ -7,16 +7,25 @@
 
 namespace {
 
-// What `words` after the program's name get on a desktop of `desktop`: the
-// driver (auto, window or full), the mode, the scale, where the picture goes
-// and the rate, or the refusal; "help"; "version"; or the usage error's line.
-std::string outcome(std::vector<std::string> words, screen_size desktop = {1920, 1080})
+// A desktop: the whole X screen, the video mode, and RandR's monitor at the
+// corner and primary.
+struct desk {
+    screen_size whole;
+    screen_size video_mode = {};
+    monitor at_corner = {}, primary = {};
+};
+
+// What `words` after the program's name get on `desktop`: the driver (auto,
+// window or full), the mode, the scale, where the picture goes and the rate,
+// or the refusal; "help"; "version"; or the usage error's line.
+std::string outcome(std::vector<std::string> words, desk desktop = {{1920, 1080}})
 {
     words.insert(words.begin(), "vexilo");
     std::vector<char *> argv(words.size() + 1);
     std::ranges::transform(words, argv.begin(), [](std::string &word) { return word.data(); });
     const command_line line = read_command_line(int(words.size()), argv.data());
-    const auto [l, refusal] = choose_screen(line.options, desktop);
+    const auto [l, refusal] =
+        choose_screen(line.options, desktop.whole, {{}, desktop.video_mode, desktop.at_corner, desktop.primary});
     const int drivers[] = {GFX_AUTODETECT, GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT_FULLSCREEN};
     const char *driver = std::array{"auto", "window", "full", "?"}[std::ranges::find(drivers, l.driver) - drivers];
     char run[80];
@@ -37,30 +46,46 @@ std::string outcome(std::vector<std::string> words, screen_size desktop = {1920,
 TEST(options, ReadLeftToRightForTheDesktop)
 {
     // The words, split at spaces, the desktop, and the outcome.
-    const std::tuple<const char *, screen_size, const char *> cases[] = {
-        {"", {1920, 1080}, "auto 320x200 x1 at 0,0 rate 0"},
-        {"--scale 1 --rate=15", {1920, 1080}, "auto 320x200 x1 at 0,0 rate 15"},
-        {"--window --scale 3 --rate=15", {1920, 1080}, "window 960x600 x3 at 0,0 rate 15"},
-        {"--wi --fu --sc=auto --scale 16 --ra 1000 --rate 0", {9999, 9999}, "full 9999x9999 x16 at 2439,3399 rate 0"},
-        {"--fullscreen --window --scale=01 --scale auto", {1920, 1080}, "window 1280x800 x4 at 0,0 rate 0"},
-        {"--window --scale=auto", {1280, 800}, "window 960x600 x3 at 0,0 rate 0"},
-        {"--window", {1280, 800}, "window 320x200 x1 at 0,0 rate 0"},
-        {"--window --scale=1", {320, 200}, "window 320x200 x1 at 0,0 rate 0"},
-        {"--fullscreen", {1920, 1080}, "full 1920x1080 x5 at 160,40 rate 0"},
-        {"--fullscreen --scale=2", {1920, 1080}, "full 1920x1080 x2 at 640,340 rate 0"},
-        {"--fullscreen --scale=1", {1920, 1080}, "full 1920x1080 x1 at 800,440 rate 0"},
-        {"--scale=3", {1920, 1080}, "full 1920x1080 x3 at 480,240 rate 0"},
-        {"--fullscreen --scale=5", {1600, 1000}, "full 1600x1000 x5 at 0,0 rate 0"},
-        {"--scale=auto", {9999, 9999}, "full 9999x9999 x16 at 2439,3399 rate 0"},
-        {"--scale=auto", {1920, 0}, "auto 320x200 x1 at 0,0 rate 0"},
-        {"--scale=7", {0, 1080}, "auto 2240x1400 x7 at 0,0 rate 0"},
-        {"--fullscreen", {0, 0}, "full 320x200 x1 at 0,0 rate 0"},
-        {"--fullscreen", {300, 180}, "full 320x200 x1 at 0,0 rate 0"},
+    const std::tuple<const char *, desk, const char *> cases[] = {
+        {"", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 0"},
+        {"--scale 1 --rate=15", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 15"},
+        {"--window --scale 3 --rate=15", {{1920, 1080}}, "window 960x600 x3 at 0,0 rate 15"},
+        {"--wi --fu --sc=auto --scale 16 --ra 1000 --rate 0", {{9999, 9999}}, "full 9999x9999 x16 at 2439,3399 rate 0"},
+        {"--fullscreen --window --scale=01 --scale auto", {{1920, 1080}}, "window 1280x800 x4 at 0,0 rate 0"},
+        {"--window --scale=auto", {{1280, 800}}, "window 960x600 x3 at 0,0 rate 0"},
+        {"--window", {{1280, 800}}, "window 320x200 x1 at 0,0 rate 0"},
+        {"--window --scale=1", {{320, 200}}, "window 320x200 x1 at 0,0 rate 0"},
+        {"--fullscreen", {{1920, 1080}}, "full 1920x1080 x5 at 160,40 rate 0"},
+        {"--fullscreen --scale=2", {{1920, 1080}}, "full 1920x1080 x2 at 640,340 rate 0"},
+        {"--fullscreen --scale=1", {{1920, 1080}}, "full 1920x1080 x1 at 800,440 rate 0"},
+        {"--scale=3", {{1920, 1080}}, "full 1920x1080 x3 at 480,240 rate 0"},
+        {"--fullscreen --scale=5", {{1600, 1000}}, "full 1600x1000 x5 at 0,0 rate 0"},
+        {"--scale=auto", {{9999, 9999}}, "full 9999x9999 x16 at 2439,3399 rate 0"},
+        {"--scale=auto", {{1920, 0}}, "auto 320x200 x1 at 0,0 rate 0"},
+        {"--scale=7", {{0, 1080}}, "cannot show the picture at 2240x1400: the monitor has room for ?x1080"},
+        {"--scale=3", {{0, 1080}}, "auto 960x600 x3 at 0,0 rate 0"},
+        {"--fullscreen", {{0, 0}}, "full 320x200 x1 at 0,0 rate 0"},
+        {"--fullscreen", {{300, 180}}, "full 320x200 x1 at 0,0 rate 0"},
         {"--fullscreen --scale=5",
-         {1599, 1000},
-         "cannot show the picture at 1600x1000: the desktop has room for 1599x1000"},
-        {"--scale=5", {1600, 999}, "cannot show the picture at 1600x1000: the desktop has room for 1600x999"},
-        {"--window --scale=2", {320, 200}, "cannot show the picture at 640x400: the desktop has room for 288x180"},
+         {{1599, 1000}},
+         "cannot show the picture at 1600x1000: the monitor has room for 1599x1000"},
+        {"--scale=5", {{1600, 999}}, "cannot show the picture at 1600x1000: the monitor has room for 1600x999"},
+        {"--window --scale=2", {{320, 200}}, "cannot show the picture at 640x400: the monitor has room for 288x180"},
+        // Two monitors one above the other (GNOME's), the full screen
+        // centred on the video mode's; a window's room on the primary.
+        {"--fullscreen", {{1920, 2160}, {1920, 1080}}, "full 1920x1080 x5 at 160,40 rate 0"},
+        // The video mode larger than the monitor at the corner (a size RandR
+        // has since changed): the picture within that monitor.
+        {"--fullscreen", {{1280, 1200}, {1280, 800}, {{1280, 600}, 0, 0}}, "full 1280x800 x3 at 160,0 rate 0"},
+        {"--scale=6",
+         {{1920, 2160}, {1920, 1080}},
+         "cannot show the picture at 1920x1200: the monitor has room for 1920x1080"},
+        {"--window --scale=auto", {{1920, 2160}, {1920, 1080}}, "window 1280x800 x4 at 0,0 rate 0"},
+        {"--window --scale=auto",
+         {{4480, 1440}, {1920, 1080}, {}, {{2560, 1440}, 1920, 0}},
+         "window 1920x1200 x6 at 0,0 rate 0"},
+        // No video mode (a remote display): the picture on the primary.
+        {"--fullscreen", {{3840, 1080}, {}, {}, {{1920, 1080}, 1920, 0}}, "full 3840x1080 x5 at 2080,40 rate 0"},
         {"--window --help --bogus", {}, "help"},
         {"--rate 5 --vers extra", {}, "version"},
         {"--bogus --help", {}, "unknown option '--bogus'"},
