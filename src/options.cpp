@@ -35,14 +35,17 @@ on every pass of the loop, which is thousands of times a second.
 
 Options:
   --window         show the picture in a window
-  --fullscreen     take the whole screen in the desktop's own mode, the
-                   picture in its middle as large as fits (--scale auto),
-                   black around it; the monitor's mode never changes
+  --fullscreen     take the whole screen in the monitor's own mode, the
+                   picture in the middle of one monitor (the one the X
+                   server's video mode names, at the screen's top-left
+                   corner), as large as fits it (--scale auto), black around
   --scale N        show each pixel of the picture as an N x N block, N from 1
                    to %d: a window that size with --window; without it, N over
                    1 takes the whole screen as --fullscreen does; with N over
-                   1, a picture larger than the desktop is refused
-  --scale auto     the largest N that fits the desktop (90%% of it in a window)
+                   1, a picture larger than that monitor (90%% of the primary
+                   monitor, for a window) is refused
+  --scale auto     the largest N that fits that monitor (90%% of the primary
+                   monitor, for a window)
   --rate N         a held key acts N times a second, N from 0 to %d (0, the
                    default, means on every pass of the loop): every press
                    acts at once and exactly once, and a key still held after
@@ -60,7 +63,10 @@ Keys:
   S                save the picture as vexilo.pcx in the current directory
   Escape           quit (so does the window's close button, with --window)
 
-The desktop entry starts vexilo --window --scale auto --rate 15.
+The monitor's mode is kept wherever the X server tells the screen's size; where
+it does not, or the monitor is smaller than the picture, the library is asked
+for a mode of the picture's own size, which it may get by switching the
+monitor's. The desktop entry starts vexilo --window --scale auto --rate 15.
 )";
 
 const char *name_of(int code)
