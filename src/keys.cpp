@@ -3,8 +3,6 @@
 
 #include <climits>
 
-#include "screenshot.h"
-
 namespace {
 
 constexpr int PAN_PIXELS = 5;
@@ -23,7 +21,7 @@ int clamp_iterations(int limit)
 } // namespace
 
 viewer_state handle_keys(viewer_state state, view_samples samples, held_keys held, BITMAP *buffer,
-                         const PALETTE palette)
+                         const PALETTE palette, screenshot_file file)
 {
     view_window &w = state.window;
     // In screen terms each arrow moves the view its own way whichever way the
@@ -57,7 +55,7 @@ viewer_state handle_keys(viewer_state state, view_samples samples, held_keys hel
     // The picture on screen is already the one to save: no redraw. A failed
     // save changes nothing and the viewer carries on.
     if (held.down[KEY_S])
-        save_screenshot(SCREENSHOT_FILE, buffer, palette);
+        save_screenshot(file, buffer, palette);
     if (held.down[KEY_O]) {
         w = {samples.corner_a.re, samples.corner_b.re, samples.corner_a.im, samples.corner_b.im};
         // Held for ever, the counter stops at its largest value rather than

@@ -135,7 +135,7 @@ int main(int argc, char *argv[])
         }
         state.redraw = false;
         const held_keys keys = paced ? take_actions(keyboard, pass_clock::now(), pace) : keys_down();
-        state = handle_keys(state, samples, keys, buffer, palette);
+        state = handle_keys(state, samples, keys, buffer, palette, options.screenshot);
         // Paced, the loop sleeps until a key asks for something.
         if (paced && !state.redraw)
             wait_for_action(keyboard, pace, listener);

@@ -12,12 +12,13 @@ namespace {
 
 // Values past any character, so that getopt_long's `optopt` never mistakes
 // a long option for a short one.
-enum option_code : std::uint16_t { WINDOW = 256, FULLSCREEN, SCALE, RATE, HELP, VERSION };
+enum option_code : std::uint16_t { WINDOW = 256, FULLSCREEN, SCALE, RATE, SCREENSHOT, HELP, VERSION };
 
 constexpr option LONG_OPTIONS[] = {{"window", no_argument, nullptr, WINDOW},
                                    {"fullscreen", no_argument, nullptr, FULLSCREEN},
                                    {"scale", required_argument, nullptr, SCALE},
                                    {"rate", required_argument, nullptr, RATE},
+                                   {"screenshot", required_argument, nullptr, SCREENSHOT},
                                    {"help", no_argument, nullptr, HELP},
                                    {"version", no_argument, nullptr, VERSION},
                                    {nullptr, 0, nullptr, 0}};
@@ -52,6 +53,10 @@ Options:
                    the desktop's key repeat delay (set for the keyboard, so
                    that keys repeat as they do in every other program) then
                    acts N times a second; the idle viewer sleeps
+  --screenshot FILE
+                   S saves the picture as FILE, a PCX or a PNG picture (which
+                   today's image viewers open) as its name ends in .pcx or
+                   .png; without it, vexilo.pcx in the current directory
   --help           show this help and exit
   --version        show the version and exit
 
@@ -60,13 +65,14 @@ Keys:
   O                zoom in two times about the centre
   I                zoom out to a 4 x 4 window around the centre
   L / K            raise / lower the iteration limit by one (0 to 254)
-  S                save the picture as vexilo.pcx in the current directory
+  S                save the picture (vexilo.pcx, or --screenshot's FILE)
   Escape           quit (so does the window's close button, with --window)
 
 The monitor's mode is kept wherever the X server tells the screen's size; where
 it does not, or the monitor is smaller than the picture, the library is asked
 for a mode of the picture's own size, which it may get by switching the
-monitor's. The desktop entry starts vexilo --window --scale auto --rate 15.
+monitor's. The desktop entry starts
+vexilo --window --scale auto --rate 15 --screenshot vexilo.png.
 )";
 
 const char *name_of(int code)
@@ -122,6 +128,11 @@ command_line read_command_line(int argc, char *argv[])
             if (!read_number(value.c_str(), 0, MAX_RATE, &options.rate))
                 return refused("--rate takes a whole number from 0 to " + std::to_string(MAX_RATE) + ", not '" + value +
                                "'");
+            break;
+        case SCREENSHOT:
+            if (!format_of(optarg, &options.screenshot.format))
+                return refused("--screenshot takes a file name ending in .pcx or .png, not '" + value + "'");
+            options.screenshot.path = optarg;
             break;
         case HELP:
             return {command::help, options, ""};

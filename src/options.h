@@ -1,10 +1,13 @@
 // The command line: options that fit the viewer to today's desktops (a
-// window, a larger picture, a pace for held keys), --help and --version.
+// window, a larger picture, a pace for held keys, a screenshot today's
+// programs open), --help and --version.
 // With none of them the viewer runs as it always has.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "screenshot.h"
 
 // Which of the library's graphics drivers to ask for.
 enum class screen_kind : std::uint8_t { autodetect, window, fullscreen };
@@ -17,11 +20,12 @@ constexpr int UNLIMITED_RATE = 0; // no wait between passes
 
 struct viewer_options {
     screen_kind screen;
-    int scale; // each frame pixel an N x N block on screen, SCALE_TO_FIT or DEFAULT_SCALE
-    int rate;  // at most this many passes of the frame loop a second, or UNLIMITED_RATE
+    int scale;                  // each frame pixel an N x N block on screen, SCALE_TO_FIT or DEFAULT_SCALE
+    int rate;                   // held keys act this many times a second, or UNLIMITED_RATE
+    screenshot_file screenshot; // what S writes
 };
 
-constexpr viewer_options DEFAULT_OPTIONS = {screen_kind::autodetect, DEFAULT_SCALE, UNLIMITED_RATE};
+constexpr viewer_options DEFAULT_OPTIONS = {screen_kind::autodetect, DEFAULT_SCALE, UNLIMITED_RATE, DEFAULT_SCREENSHOT};
 
 // What the command line asks for.
 enum class command : std::uint8_t { run, help, version, usage_error };
@@ -36,8 +40,9 @@ struct command_line {
 // abbreviations, values as "--scale 3" or "--scale=3"); a setting given twice
 // takes the later value. --help or --version, once reached, ends the reading;
 // an unknown option, a missing or unwanted value, a value that is not plain
-// ASCII digits in range, or an argument that is not an option, met before
-// it, is a usage error.
+// ASCII digits in range, a screenshot's name that does not end in .pcx or
+// .png, or an argument that is not an option, met before it, is a usage
+// error. The screenshot's name points into `argv`.
 command_line read_command_line(int argc, char *argv[]);
 
 // Carries out what is not `run`: help or version on stdout (status 0, or 1

@@ -81,6 +81,11 @@ int name_and_rename(const char *fd_link, const char *temp, const char *path)
 bool replace_anonymously(const std::string &path, const unsigned char *data, size_t size)
 {
     const int fd = open(directory_of(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, NEW_FILE_MODE);
+    // A kernel without O_TMPFILE takes it for O_DIRECTORY and refuses to
+    // write a directory: EISDIR here, and here only, means no anonymous
+    // files too.
+    if (fd < 0 && errno == EISDIR)
+        errno = EOPNOTSUPP;
     if (fd < 0)
         return false;
     // Prepared before the fork: the child may make system calls only.

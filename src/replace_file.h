@@ -28,6 +28,6 @@ std::string temporary_name(const std::string &path);
 // the new file gets 0666 less the umask. Returns false, errno saying why, if
 // any step fails: `path` and the directory are then as they were, except
 // when the directory's flush failed, after the new bytes took the name
-// whole. EOPNOTSUPP or EISDIR from the anonymous way: the file system (or
-// the kernel) has no anonymous files, and nothing was written.
+// whole. EOPNOTSUPP from the anonymous way: the file system (or the
+// kernel) has no anonymous files, and nothing was written.
 bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way);

@@ -1,12 +1,17 @@
-// Saves the screenshot: the library's PCX writer encodes the picture into
-// memory, through a write-only PACKFILE of our own, and the bytes then
-// replace the file whole.
+// Saves the screenshot: the library's PCX writer, through a write-only
+// PACKFILE of our own, or libspng encodes the picture into memory, and the
+// bytes then replace the file whole.
 #include "screenshot.h"
+
+#include <spng.h>
+#include <strings.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "fractal/fractal.h"
 #include "replace_file.h"
@@ -67,18 +72,60 @@ bool encode_pcx(BITMAP *buffer, const PALETTE palette, pcx_bytes *bytes)
     return result == 0 && !bytes->overflowed && bytes->size > 0;
 }
 
+// An indexed PNG of `buffer`'s pixels; its palette the 8-bit values the
+// library's PCX writer gives the 6-bit ones.
+bool encode_png(BITMAP *buffer, const PALETTE palette, std::vector<unsigned char> *bytes)
+{
+    const auto width = size_t(buffer->w);
+    std::vector<unsigned char> pixels(width * size_t(buffer->h));
+    for (int y = 0; y < buffer->h; ++y)
+        std::memcpy(&pixels[size_t(y) * width], buffer->line[y], width);
+    spng_plte colours = {PAL_SIZE, {}};
+    for (int i = 0; i < PAL_SIZE; ++i)
+        colours.entries[i] = {std::uint8_t(_rgb_scale_6[palette[i].r]), std::uint8_t(_rgb_scale_6[palette[i].g]),
+                              std::uint8_t(_rgb_scale_6[palette[i].b]), 0};
+    spng_ihdr header = {std::uint32_t(buffer->w), std::uint32_t(buffer->h), 8, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
+    spng_ctx *context = spng_ctx_new(SPNG_CTX_ENCODER);
+    int error = context ? spng_set_option(context, SPNG_ENCODE_TO_BUFFER, 1) : SPNG_EMEM;
+    if (!error)
+        error = spng_set_ihdr(context, &header);
+    if (!error)
+        error = spng_set_plte(context, &colours);
+    if (!error)
+        error = spng_encode_image(context, pixels.data(), pixels.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    size_t size = 0;
+    auto *png = static_cast<unsigned char *>(error ? nullptr : spng_get_png_buffer(context, &size, &error));
+    if (png)
+        bytes->assign(png, png + size);
+    std::free(png);
+    spng_ctx_free(context);
+    return png && !error;
+}
+
 } // namespace
 
-bool save_screenshot(const char *path, BITMAP *buffer, const PALETTE palette)
+bool format_of(const char *path, image_format *format)
 {
-    pcx_bytes bytes;
-    if (!encode_pcx(buffer, palette, &bytes))
+    const size_t length = std::strlen(path);
+    const char *ending = path + (length < 4 ? 0 : length - 4);
+    *format = strcasecmp(ending, ".png") == 0 ? image_format::png : image_format::pcx;
+    return strcasecmp(ending, ".pcx") == 0 || *format == image_format::png;
+}
+
+bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette)
+{
+    std::vector<unsigned char> png;
+    pcx_bytes pcx;
+    const bool encoded =
+        file.format == image_format::png ? encode_png(buffer, palette, &png) : encode_pcx(buffer, palette, &pcx);
+    if (!encoded)
         return false;
+    const unsigned char *data = file.format == image_format::png ? png.data() : pcx.data;
+    const size_t size = file.format == image_format::png ? png.size() : pcx.size;
     errno = 0;
-    if (replace_file(path, bytes.data, bytes.size, temporary_file::anonymous))
+    if (replace_file(file.path, data, size, temporary_file::anonymous))
         return true;
     // Only where anonymous files cannot be made: any other failure would
     // come again, or has already put the new picture in place.
-    const bool no_anonymous_files = errno == EOPNOTSUPP || errno == EISDIR;
-    return no_anonymous_files && replace_file(path, bytes.data, bytes.size, temporary_file::named);
+    return errno == EOPNOTSUPP && replace_file(file.path, data, size, temporary_file::named);
 }

@@ -1,13 +1,33 @@
-// Saving the back buffer as a PCX picture without ever exposing a torn file.
+// Saving the back buffer as a PCX or PNG picture without ever exposing a
+// torn file.
 #pragma once
 
 #include <allegro.h>
 
-// Writes `buffer` (8-bit) with `palette` to `path` as PCX, through the
-// library's PCX writer, replacing any earlier file whole (replace_file): in
-// an anonymous temporary file, or in a named one where anonymous files
-// cannot be made (a file system without them). On failure, a picture too
-// large to encode included, returns false, once, and leaves `path` and the
-// directory as they were, unless only the directory's flush failed, after
-// the new picture took the name whole.
-bool save_screenshot(const char *path, BITMAP *buffer, const PALETTE palette);
+#include <cstdint>
+
+enum class image_format : std::uint8_t { pcx, png };
+
+// The file S writes, and its format.
+struct screenshot_file {
+    const char *path;
+    image_format format;
+};
+
+// In the current working directory, as the viewer always saved it.
+constexpr screenshot_file DEFAULT_SCREENSHOT = {"vexilo.pcx", image_format::pcx};
+
+// The format a file name's ending asks for: ".pcx" or ".png", in any letter
+// case. False for any other name.
+bool format_of(const char *path, image_format *format);
+
+// Writes `buffer` (8-bit) with `palette` to `file`, encoded in memory: as
+// PCX through the library's PCX writer, or as an indexed PNG (libspng) of
+// the same pixels, its palette the 8-bit values the PCX holds. Replaces any
+// earlier file whole (replace_file): in an anonymous temporary file, or in
+// a named one where anonymous files cannot be made (a file system without
+// them). On failure, a picture the encoder refuses or too large to encode
+// included, returns false, once, and leaves the file and the directory as
+// they were, unless only the directory's flush failed, after the new
+// picture took the name whole.
+bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette);

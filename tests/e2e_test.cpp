@@ -13,6 +13,8 @@
 #include <sstream>
 #include <thread>
 
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
 #include "helpers.h"
 
 // After the test framework: the X headers define None and Bool as macros.
@@ -38,6 +40,25 @@ std::string desktop_entry(const std::string &field)
     const std::string entry = read_file(DESKTOP_ENTRY);
     const size_t at = entry.find("\n" + field + "=") + field.size() + 2;
     return entry.substr(at, entry.find('\n', at) - at);
+}
+
+// The PNG picture in `file`, decoded by gdk-pixbuf, GNOME's own image
+// loader, is `expected` through `colours`, in the 8-bit values the PCX
+// writer gives them.
+bool png_shows(const char *file, BITMAP *expected, const RGB *colours)
+{
+    GdkPixbuf *png = gdk_pixbuf_new_from_file(file, nullptr);
+    bool same = png && gdk_pixbuf_get_width(png) == FRAME_WIDTH && gdk_pixbuf_get_height(png) == FRAME_HEIGHT;
+    for (int y = 0; same && y < FRAME_HEIGHT; ++y)
+        for (int x = 0; same && x < FRAME_WIDTH; ++x) {
+            const guchar *p =
+                gdk_pixbuf_get_pixels(png) + y * gdk_pixbuf_get_rowstride(png) + x * gdk_pixbuf_get_n_channels(png);
+            const RGB c = colours[getpixel(expected, x, y)];
+            same = p[0] == _rgb_scale_6[c.r] && p[1] == _rgb_scale_6[c.g] && p[2] == _rgb_scale_6[c.b];
+        }
+    if (png)
+        g_object_unref(png);
+    return same;
 }
 
 // Polls until `condition` holds; false after a generous minute.
@@ -160,18 +181,21 @@ struct e2e : with_frame {
 
     // Starts the viewer with `options`, every pixel an `n` x `n` block from
     // (`x`, `y`), black around it unless in a window: the intro, the first
-    // frame in one drawing, and S saving the frame itself.
+    // frame in one drawing, and S saving the frame itself (the desktop
+    // entry's command, as PNG).
     void show_scaled(const std::string &options, int n, int x, int y)
     {
         scale = n, left = x, top = y, black_borders = options[2] != 'w';
-        std::filesystem::remove("vexilo.pcx");
+        std::filesystem::remove("vexilo.pcx"), std::filesystem::remove("vexilo.png");
         ASSERT_NO_FATAL_FAILURE(start_at_the_intro(options));
         tap(XK_space);
         draw_frame(frame.get(), FIRST);
         EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << options;
         EXPECT_EQ(settled(), 1) << options << ": the first frame did not reach the screen in one drawing";
         press(XK_s);
-        EXPECT_TRUE(eventually([&] { return saved(frame.get()); })) << options;
+        EXPECT_TRUE(eventually([&] {
+            return options == paced ? png_shows("vexilo.png", frame.get(), palette) : saved(frame.get());
+        })) << options;
         press(XK_s, false);
     }
 
@@ -225,14 +249,17 @@ TEST_F(e2e, ARealSession)
 
     // Paced, ten quick taps of L, 5 ms apart, the first ending the intro,
     // act once each, one frame each (under valgrind, many land while a
-    // frame is drawn); a quick Escape then quits.
+    // frame is drawn); a tap of S saves that frame as the desktop entry's
+    // PNG; a quick Escape then quits.
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro(paced));
     for (int i = 0; i < 10; ++i, std::this_thread::sleep_for(5ms))
         tap(XK_l);
     EXPECT_EQ(settled(), 11) << "frames drawn for ten taps";
     draw_frame(frame.get(), {FIRST.window, 20, 1, true});
     EXPECT_TRUE(screen_shows(frame.get(), palette)) << "ten taps of L did not take the limit to 20";
-    tap(XK_Escape);
+    tap(XK_s);
+    EXPECT_TRUE(eventually([&] { return png_shows("vexilo.png", frame.get(), palette); }));
+    tap(XK_Escape), std::filesystem::remove("vexilo.png");
     EXPECT_EQ(ended_with(), "0:");
 
     // Leaves the intro as a person does, with Space.

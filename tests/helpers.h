@@ -54,7 +54,10 @@ inline bool same_picture(BITMAP *a, BITMAP *b)
 }
 
 // What S saved: the picture in the screenshot file has the indices of `frame`.
-inline bool saved(BITMAP *frame) { return same_picture(bitmap_ptr(load_pcx(SCREENSHOT_FILE, nullptr)).get(), frame); }
+inline bool saved(BITMAP *frame)
+{
+    return same_picture(bitmap_ptr(load_pcx(DEFAULT_SCREENSHOT.path, nullptr)).get(), frame);
+}
 
 // Raw bit patterns: +0 and -0 differ, a NaN equals its copy.
 template <typename doubles> auto bits(doubles d) { return std::bit_cast<std::array<std::uint64_t, sizeof d / 8>>(d); }

@@ -31,7 +31,11 @@ std::string outcome(std::vector<std::string> words, desk desktop = {{1920, 1080}
     char run[80];
     std::snprintf(run, sizeof run, "%s %dx%d x%d at %d,%d rate %d", driver, l.mode.width, l.mode.height, l.scale,
                   l.left, l.top, line.options.rate);
-    const std::string whats[] = {refusal.empty() ? run : refusal, "help", "version", line.error};
+    const screenshot_file shot = line.options.screenshot;
+    const std::string saves = shot.path == DEFAULT_SCREENSHOT.path
+                                  ? ""
+                                  : std::string(" ") + shot.path + (shot.format == image_format::png ? " png" : " pcx");
+    const std::string whats[] = {refusal.empty() ? run + saves : refusal, "help", "version", line.error};
     return whats[int(line.what)];
 }
 
@@ -50,7 +54,9 @@ TEST(options, ReadLeftToRightForTheDesktop)
         {"", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 0"},
         {"--scale 1 --rate=15", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 15"},
         {"--window --scale 3 --rate=15", {{1920, 1080}}, "window 960x600 x3 at 0,0 rate 15"},
-        {"--wi --fu --sc=auto --scale 16 --ra 1000 --rate 0", {{9999, 9999}}, "full 9999x9999 x16 at 2439,3399 rate 0"},
+        {"--wi --fu --sca=auto --scale 16 --ra 1000 --rate 0",
+         {{9999, 9999}},
+         "full 9999x9999 x16 at 2439,3399 rate 0"},
         {"--fullscreen --window --scale=01 --scale auto", {{1920, 1080}}, "window 1280x800 x4 at 0,0 rate 0"},
         {"--window --scale=auto", {{1280, 800}}, "window 960x600 x3 at 0,0 rate 0"},
         {"--window", {{1280, 800}}, "window 320x200 x1 at 0,0 rate 0"},
@@ -86,6 +92,11 @@ TEST(options, ReadLeftToRightForTheDesktop)
          "window 1920x1200 x6 at 0,0 rate 0"},
         // No video mode (a remote display): the picture on the primary.
         {"--fullscreen", {{3840, 1080}, {}, {}, {{1920, 1080}, 1920, 0}}, "full 3840x1080 x5 at 2080,40 rate 0"},
+        // The screenshot's format from its name's ending, any case; a
+        // folder that is not there is S's failure, not the command line's.
+        {"--screenshot shot.PNG", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 0 shot.PNG png"},
+        {"--screenshot=no/x.png --scr a.Pcx", {{1920, 1080}}, "auto 320x200 x1 at 0,0 rate 0 a.Pcx pcx"},
+        {"--screenshot", {}, "option '--screenshot' needs a value"},
         {"--window --help --bogus", {}, "help"},
         {"--rate 5 --vers extra", {}, "version"},
         {"--bogus --help", {}, "unknown option '--bogus'"},
@@ -102,6 +113,9 @@ TEST(options, ReadLeftToRightForTheDesktop)
     for (const std::string scale : {"0", "17", "-1", "+2", "2.5", " 2", "0x2", "abc", "", "99999999999999999999"})
         EXPECT_EQ(outcome({"--scale=" + scale}),
                   "--scale takes a whole number from 1 to 16, or auto, not '" + scale + "'");
+    for (const std::string name : {"", "png", "x.jpg", "x.png/", "x.pcx.gz", "x.pn"})
+        EXPECT_EQ(outcome({"--screenshot=" + name}),
+                  "--screenshot takes a file name ending in .pcx or .png, not '" + name + "'");
     for (const std::string rate : {"1001", "x", "-0", "15 ", ""})
         EXPECT_EQ(outcome({"--rate=" + rate}), "--rate takes a whole number from 0 to 1000, not '" + rate + "'");
 }

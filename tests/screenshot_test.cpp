@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 
+#include <spng.h>
+
 #include "helpers.h"
 #include "replace_file.h"
 #include "termination.h"
@@ -14,7 +16,8 @@
 // Each call is noted in a log that forked children share: A opens an
 // anonymous file, W writes, F and D flush a file and a directory, K forks,
 // R renames. A call among the `refused` fails instead, noted in lower case,
-// with `error` (0: the call's own, as below); a write takes at most `most`
+// with `error` (0: the call's own, as below; -1: none, errno 0); a write
+// takes at most `most`
 // bytes (0: all), as a filling disk may; the folders an anonymous file is
 // made in and a flush is of are noted.
 // A rename in a child (the anonymous way's naming child) raises SIGTERM
@@ -36,7 +39,7 @@ bool allowed(char call, int error)
 {
     const bool refused = calls.refused && std::strchr(calls.refused, call);
     calls.calls[calls.count++ % sizeof calls.calls] = refused ? char(call - 'A' + 'a') : call;
-    errno = refused ? (calls.error ? calls.error : error) : errno;
+    errno = refused ? (calls.error < 0 ? 0 : calls.error ? calls.error : error) : errno;
     return !refused;
 }
 
@@ -121,6 +124,9 @@ TEST_P(replacing, FailsOrReplacesTheFileWholeFlushedInOrder)
         EXPECT_TRUE(!replace(path, refused) && (why == 0 || errno == why) &&
                     read_file("vexilo.pcx") == "the old picture" && files_in(".") == 3)
             << path << ", refused " << refused << ": " << logged();
+    // A rename that fails without saying why still fails the naming child.
+    EXPECT_TRUE(!replace("vexilo.pcx", "R", 0, -1) && (GetParam() == temporary_file::named || errno == EIO) &&
+                read_file("vexilo.pcx") == "the old picture");
 
     const mode_t mask = umask(002);
     // A refused directory flush fails the replacement after the new file took
@@ -157,8 +163,9 @@ using screenshot = with_frame;
 // the named way where anonymous files are refused, as on a file system
 // without them, even the frame that encodes worst (runs of one index of 192
 // or more: two bytes a pixel); a larger picture is not saved. A save that
-// fails otherwise (a full disk, or a refused flush of the directory after
-// the picture took its name) fails once, never written again the named way. All the while,
+// fails otherwise (a folder at the name, a full disk, or a refused flush of
+// the directory after the picture took its name) fails once, never written
+// again the named way, the folder left empty. All the while,
 // as in the viewer, termination signals wait, pending, for the frame loop,
 // running no handler, not even one the library puts in place as it starts
 // (here note_signal, which would note H); one ignored at start stays
@@ -177,19 +184,58 @@ TEST_F(screenshot, SavesTheFrameAnonymouslyOrWhereRefusedNamed)
     for (BITMAP *picture : {frame.get(), noise.get()})
         for (int i = 0; i < picture->w * picture->h; ++i)
             picture->line[i / picture->w][i % picture->w] = 254 + i % 2;
-    for (const std::string log : {"Aw", "AWFKRd", "aWFRD", "AWFKRD"}) {
+    // The calls refused, a folder at the name or not, and the calls made.
+    for (const auto &[refused, folder, log] : {std::tuple{"", true, std::string("AWFKR")},
+                                               {"W", false, "Aw"},
+                                               {"D", false, "AWFKRd"},
+                                               {"A", false, "aWFRD"},
+                                               {"", false, "AWFKRD"}}) {
         std::filesystem::remove("vexilo.pcx");
-        calls = {log == "aWFRD" ? "A" : log == "Aw" ? "W" : log == "AWFKRd" ? "D" : "", 0, 0, {}, 0, 0, 0};
+        if (folder)
+            std::filesystem::create_directory("vexilo.pcx");
+        calls = {refused, 0, 0, {}, 0, 0, 0};
         raise(SIGINT), raise(SIGHUP);
-        EXPECT_EQ(save_screenshot("vexilo.pcx", frame.get(), palette), log.back() == 'D') << logged();
+        EXPECT_EQ(save_screenshot(DEFAULT_SCREENSHOT, frame.get(), palette), log.back() == 'D') << logged();
         EXPECT_EQ(logged(), log);
-        EXPECT_EQ(saved(frame.get()), log.find('R') != log.npos);
+        EXPECT_EQ(saved(frame.get()), !folder && log.find('R') != log.npos);
+        EXPECT_TRUE(!folder || std::filesystem::is_empty("vexilo.pcx"));
     }
-    EXPECT_FALSE(save_screenshot("noise.pcx", noise.get(), palette));
+    EXPECT_FALSE(save_screenshot({"noise.pcx", image_format::pcx}, noise.get(), palette));
     EXPECT_TRUE(files_in(".") == 1 && pending_termination() == SIGHUP);
     signal(SIGHUP, SIG_IGN); // drops it
     pthread_sigmask(SIG_SETMASK, &mask, nullptr);
     signal(SIGINT, SIG_DFL), signal(SIGHUP, SIG_DFL);
+}
+
+// As PNG, named in capitals: an indexed picture whose pixels are the
+// frame's and whose palette holds the very bytes of the PCX's palette. A
+// picture the encoder refuses (no width) leaves no file.
+TEST_F(screenshot, SavesAnIndexedPngWithThePcxPalette)
+{
+    draw_frame(frame.get(), START_STATE);
+    calls = {"", 0, 0, {}, 0, 0, 0};
+    ASSERT_TRUE(save_screenshot({"shot.PNG", image_format::png}, frame.get(), palette) &&
+                save_screenshot(DEFAULT_SCREENSHOT, frame.get(), palette));
+    const std::string png = read_file("shot.PNG"), pcx = read_file("vexilo.pcx");
+    spng_ctx *decoder = spng_ctx_new(0);
+    spng_ihdr header = {};
+    spng_plte colours = {};
+    std::vector<unsigned char> pixels(size_t(FRAME_WIDTH) * FRAME_HEIGHT);
+    EXPECT_TRUE(spng_set_png_buffer(decoder, png.data(), png.size()) == 0 && spng_get_ihdr(decoder, &header) == 0 &&
+                spng_get_plte(decoder, &colours) == 0 &&
+                spng_decode_image(decoder, pixels.data(), pixels.size(), SPNG_FMT_PNG, 0) == 0);
+    spng_ctx_free(decoder);
+    EXPECT_TRUE(header.width == FRAME_WIDTH && header.height == FRAME_HEIGHT &&
+                header.color_type == SPNG_COLOR_TYPE_INDEXED && colours.n_entries == PAL_SIZE &&
+                std::memcmp(pixels.data(), frame->dat, pixels.size()) == 0);
+    for (size_t i = 0; i < PAL_SIZE; ++i) {
+        const spng_plte_entry c = colours.entries[i];
+        EXPECT_EQ(std::string({char(c.red), char(c.green), char(c.blue)}), pcx.substr(pcx.size() - 768 + 3 * i, 3))
+            << i;
+    }
+    const bitmap_ptr empty(create_bitmap(0, FRAME_HEIGHT));
+    EXPECT_TRUE(empty && !save_screenshot({"empty.png", image_format::png}, empty.get(), palette) &&
+                files_in(".") == 2);
 }
 
 } // namespace

@@ -69,11 +69,11 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
     };
     const view_samples samples = draw_frame(frame.get(), {START, 10, 1, true});
     for (const auto &[held, before, after] : cases) {
-        std::filesystem::remove(SCREENSHOT_FILE);
+        std::filesystem::remove(DEFAULT_SCREENSHOT.path);
         held_keys keys = {};
         for (int k : held)
             keys.down.set(k);
-        const viewer_state state = handle_keys(before, samples, keys, frame.get(), palette);
+        const viewer_state state = handle_keys(before, samples, keys, frame.get(), palette, DEFAULT_SCREENSHOT);
         EXPECT_TRUE(bits(state.window) == bits(after.window) && state.max_iterations == after.max_iterations &&
                     state.zoom_count == after.zoom_count && state.redraw == after.redraw)
             << held.size() << " keys from limit " << before.max_iterations << ", zoom " << before.zoom_count;
