@@ -5,7 +5,8 @@
 # which show what the user sees, are compared pixel for pixel with the frame
 # vexilo saved with S (which the tests hold to the engine's), every pixel an
 # N x N block: full screen centred on black (--fullscreen, --fullscreen
-# --scale 2, --scale 3) and the desktop entry's window. With no option the
+# --scale 2, --scale 3) and the desktop entry's window, whose vexilo.png
+# gdk-pixbuf, GNOME's image loader, must open. With no option the
 # library's 320 x 200 mode is stretched over the screen, so that run must
 # show the frame stretched over the whole screen. Then on two monitors, one
 # above the other (placed through GNOME's display configuration): full
@@ -103,17 +104,25 @@ differing() { compare -metric AE "$1" "$2" null: 2>&1 || true; }
 ended() { ! ps -o stat= -p "$1" | grep -qv Z; }
 
 # Runs vexilo with $1 in a fresh directory, leaves its intro with Space,
-# saves the first frame with S; then `$2 DIRECTORY` must succeed on a
-# screenshot (taken again until it does, as the compositor catches up), and
-# Escape must end vexilo with status 0.
+# saves the first frame with S (as vexilo.png where the options say so,
+# which gdk-pixbuf must then open, as GNOME's image viewer would), into
+# frame.png; then `$2 DIRECTORY` must succeed on a screenshot (taken again
+# until it does, as the compositor catches up), and Escape must end vexilo
+# with status 0.
 check_run() {
-    local options=$1 dir
+    local options=$1 dir saved=vexilo.pcx
+    case $options in *"--screenshot vexilo.png"*) saved=vexilo.png ;; esac
     dir=$(mktemp -d -p "$WORK")
     (cd "$dir" && exec "$vexilo" $options 2>stderr) &
     local viewer=$!
     # Keys before the window shows are lost, and Space past the intro does
     # nothing.
-    until_true eval "xdotool key space s; test -s '$dir/vexilo.pcx'" || fail "vexilo $options: no vexilo.pcx"
+    until_true eval "xdotool key space s; test -s '$dir/$saved'" || fail "vexilo $options: no $saved"
+    if [ $saved = vexilo.png ]; then
+        gjs "$here/gnome_open_png.js" "$dir/vexilo.png" "$dir/frame.png" || fail "gdk-pixbuf cannot open vexilo.png"
+    else
+        convert "$dir/vexilo.pcx" "$dir/frame.png"
+    fi
     until_true "$2" "$dir" || fail "vexilo $options: the screen is not right (see $dir)"
     # Held: without --rate, a key acts only while a pass sees it down.
     xdotool keydown Escape
@@ -129,7 +138,7 @@ check_run() {
 # whole screen, but with two monitors), black all around.
 centred() {
     screenshot "$1/screen.png" &&
-        convert "$1/vexilo.pcx" -sample "$((100 * scale))%" -background black -gravity center \
+        convert "$1/frame.png" -sample "$((100 * scale))%" -background black -gravity center \
             -extent $monitor -gravity north -extent $screen "$1/expected.png" &&
         test "$(differing "$1/expected.png" "$1/screen.png")" = 0
 }
@@ -141,7 +150,7 @@ in_a_window() {
         /Width/ { w = $2 } /Height/ { h = $2 } END { print w "x" h "+" x "+" y }')
     screenshot "$1/screen.png" &&
         convert "$1/screen.png" -crop "$geometry" +repage "$1/window.png" &&
-        convert "$1/vexilo.pcx" -sample "$((100 * scale))%" "$1/expected.png" &&
+        convert "$1/frame.png" -sample "$((100 * scale))%" "$1/expected.png" &&
         test "$(differing "$1/expected.png" "$1/window.png")" = 0
 }
 # The saved frame stretched over the whole screen, as GNOME shows the
@@ -151,7 +160,7 @@ in_a_window() {
 stretched() {
     screenshot "$1/screen.png" &&
         convert "$1/screen.png" -resize '320x200!' "$1/small.png" &&
-        { compare -metric NCC "$1/vexilo.pcx" "$1/small.png" null: 2>&1 || true; } >"$1/correlation" &&
+        { compare -metric NCC "$1/frame.png" "$1/small.png" null: 2>&1 || true; } >"$1/correlation" &&
         awk '{ exit !($1 > 0.9) }' "$1/correlation"
 }
 
