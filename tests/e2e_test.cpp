@@ -51,8 +51,8 @@ bool png_shows(const char *file, BITMAP *expected, const RGB *colours)
     bool same = png && gdk_pixbuf_get_width(png) == FRAME_WIDTH && gdk_pixbuf_get_height(png) == FRAME_HEIGHT;
     for (int y = 0; same && y < FRAME_HEIGHT; ++y)
         for (int x = 0; same && x < FRAME_WIDTH; ++x) {
-            const guchar *p =
-                gdk_pixbuf_get_pixels(png) + y * gdk_pixbuf_get_rowstride(png) + x * gdk_pixbuf_get_n_channels(png);
+            const guchar *p = gdk_pixbuf_get_pixels(png) + ptrdiff_t(y) * gdk_pixbuf_get_rowstride(png) +
+                              ptrdiff_t(x) * gdk_pixbuf_get_n_channels(png);
             const RGB c = colours[getpixel(expected, x, y)];
             same = p[0] == _rgb_scale_6[c.r] && p[1] == _rgb_scale_6[c.g] && p[2] == _rgb_scale_6[c.b];
         }
