@@ -78,7 +78,7 @@ bool encode_png(BITMAP *buffer, const PALETTE palette, std::vector<unsigned char
 {
     const auto width = size_t(buffer->w);
     std::vector<unsigned char> pixels(width * size_t(buffer->h));
-    for (int y = 0; y < buffer->h; ++y)
+    for (int y = 0; y < buffer->h && width > 0; ++y)
         std::memcpy(&pixels[size_t(y) * width], buffer->line[y], width);
     spng_plte colours = {PAL_SIZE, {}};
     for (int i = 0; i < PAL_SIZE; ++i)

@@ -32,7 +32,7 @@ std::string outcome(std::vector<std::string> words, desk desktop = {{1920, 1080}
     std::snprintf(run, sizeof run, "%s %dx%d x%d at %d,%d rate %d", driver, l.mode.width, l.mode.height, l.scale,
                   l.left, l.top, line.options.rate);
     const screenshot_file shot = line.options.screenshot;
-    const std::string saves = shot.path == DEFAULT_SCREENSHOT.path
+    const std::string saves = std::strcmp(shot.path, DEFAULT_SCREENSHOT.path) == 0
                                   ? ""
                                   : std::string(" ") + shot.path + (shot.format == image_format::png ? " png" : " pcx");
     const std::string whats[] = {refusal.empty() ? run + saves : refusal, "help", "version", line.error};
