@@ -114,14 +114,13 @@ bool format_of(const char *path, image_format *format)
 
 bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette)
 {
+    const bool as_png = file.format == image_format::png;
     std::vector<unsigned char> png;
     pcx_bytes pcx;
-    const bool encoded =
-        file.format == image_format::png ? encode_png(buffer, palette, &png) : encode_pcx(buffer, palette, &pcx);
-    if (!encoded)
+    if (!(as_png ? encode_png(buffer, palette, &png) : encode_pcx(buffer, palette, &pcx)))
         return false;
-    const unsigned char *data = file.format == image_format::png ? png.data() : pcx.data;
-    const size_t size = file.format == image_format::png ? png.size() : pcx.size;
+    const unsigned char *data = as_png ? png.data() : pcx.data;
+    const size_t size = as_png ? png.size() : pcx.size;
     errno = 0;
     if (replace_file(file.path, data, size, temporary_file::anonymous))
         return true;
