@@ -195,11 +195,14 @@ std::map<int, thread_use> use_by_thread(pid_t viewer)
 
 // Each thread's wakes a second and share of a core over `seconds` (the
 // main thread first, then the library's, by age), as counters named after
-// `what`.
-void count_use(benchmark::State &state, const session &s, const std::string &what, int seconds)
+// `what`, while `stir` is called every 10 ms.
+template <typename stir_function>
+void count_use(benchmark::State &state, const session &s, const std::string &what, int seconds, stir_function stir)
 {
     const auto before = use_by_thread(s.viewer);
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const auto start = bench_clock::now();
+    for (int tick = 0; tick < seconds * 100; ++tick)
+        stir(tick), XFlush(s.display), std::this_thread::sleep_until(start + tick * 10ms);
     const auto after = use_by_thread(s.viewer);
     int index = 0;
     for (const auto &[thread, used] : after) {
@@ -210,20 +213,37 @@ void count_use(benchmark::State &state, const session &s, const std::string &wha
     }
 }
 
-// Idle at the start view for 10 s, then with Right held for 5 s (from a
-// second into the hold, when it repeats).
+// Idle at the start view for 10 s; then for 5 s each, events that are not
+// keys: the pointer moved over the window 100 times a second, and the
+// window covered and uncovered by another (exposed) and its keyboard focus
+// taken and given back, 10 times a second each; then with Right held for
+// 5 s (from a second into the hold, when it repeats).
 void bm_idle(benchmark::State &state, const std::string &options)
 {
     session s = start(options);
     if (!s.display)
         return state.SkipWithError("no X display with the DAMAGE extension");
+    Window viewer = 0, cover = XCreateSimpleWindow(s.display, DefaultRootWindow(s.display), 0, 0, 100, 100, 0, 0, 0);
+    int revert = 0;
+    XSetWindowAttributes unmanaged = {};
+    unmanaged.override_redirect = True;
+    XChangeWindowAttributes(s.display, cover, CWOverrideRedirect, &unmanaged);
     // NOLINTNEXTLINE(clang-analyzer-deadcode.DeadStores)
     for (auto _ : state) {
-        count_use(state, s, "idle_", 10);
+        count_use(state, s, "idle_", 10, [](int) {});
+        count_use(state, s, "pointer_", 5,
+                  [&](int tick) { XTestFakeMotionEvent(s.display, -1, 10 + tick % 50, 10, CurrentTime); });
+        XGetInputFocus(s.display, &viewer, &revert);
+        count_use(state, s, "exposed_", 5, [&](int tick) {
+            if (tick % 10 == 0)
+                XMapRaised(s.display, cover), XSetInputFocus(s.display, cover, RevertToParent, CurrentTime);
+            else if (tick % 10 == 5)
+                XUnmapWindow(s.display, cover), XSetInputFocus(s.display, viewer, RevertToParent, CurrentTime);
+        });
         key(s, XK_Right, true), std::this_thread::sleep_for(1s);
-        count_use(state, s, "held_", 5);
+        count_use(state, s, "held_", 5, [](int) {});
         key(s, XK_Right, false);
-        state.SetIterationTime(15);
+        state.SetIterationTime(25);
     }
     stop(s);
 }

@@ -102,7 +102,7 @@ int main(int argc, char *argv[])
     // With a rate, the keyboard's events reach the loop, and held keys
     // repeat after the desktop's own delay.
     const bool paced = options.rate != UNLIMITED_RATE;
-    key_listener listener = {-1, -1};
+    key_listener listener = {-1, -1, -1};
     if (paced && !start_listening(&listener))
         return give_up(std::string("cannot listen to the keyboard: ") + std::strerror(errno), buffer, scaled);
     const key_pace pace = {desktop.repeat_delay, paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate

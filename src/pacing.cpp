@@ -114,18 +114,21 @@ bool start_listening(key_listener *listener)
     int ends[2];
     if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
-    *listener = {ends[0], termination_fd()};
+    *listener = {ends[0], termination_fd(), -1};
     if (listener->signals < 0) {
         close(ends[0]), close(ends[1]);
         return false;
     }
     report_end = ends[1];
     keyboard_lowlevel_callback = report;
+    if (share_display_input())
+        listener->display = display_connection();
     return true;
 }
 
 void stop_listening(key_listener listener)
 {
+    stop_sharing_display_input();
     keyboard_lowlevel_callback = nullptr;
     close(report_end.exchange(-1)), close(listener.reports), close(listener.signals);
 }
@@ -134,6 +137,8 @@ void wake_the_wait() { report(0); }
 
 void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener listener)
 {
+    if (listener.display >= 0)
+        read_display_events();
     report_record records[64];
     for (ssize_t got; (got = read(listener.reports, records, sizeof records)) > 0;)
         for (size_t i = 0; i < size_t(got) / sizeof *records; ++i) {
@@ -150,10 +155,12 @@ void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener liste
         const pass_clock::time_point due = next_action(keyboard), now = pass_clock::now();
         if (quit_asked(keyboard.escape) || due <= now)
             return;
-        pollfd sources[] = {{listener.reports, POLLIN, 0}, {listener.signals, POLLIN, 0}};
+        // A display gone polls readable too: its next read ends the viewer.
+        pollfd sources[] = {
+            {listener.reports, POLLIN, 0}, {listener.signals, POLLIN, 0}, {listener.display, POLLIN, 0}};
         const bool forever = due == pass_clock::time_point::max();
         const auto wait = forever ? std::chrono::nanoseconds() : std::chrono::ceil<std::chrono::nanoseconds>(due - now);
         const timespec timeout = {time_t(wait.count() / 1'000'000'000), long(wait.count() % 1'000'000'000)};
-        ppoll(sources, 2, forever ? nullptr : &timeout, nullptr);
+        ppoll(sources, 3, forever ? nullptr : &timeout, nullptr);
     }
 }

@@ -68,15 +68,19 @@ held_keys take_actions(paced_keyboard &keyboard, pass_clock::time_point now, key
 // (time_point::max()) while no key is held.
 pass_clock::time_point next_action(const paced_keyboard &keyboard);
 
-// What the paced loop listens to: the keyboard's reports and the
-// termination signals (which poll readable while one waits).
+// What the paced loop listens to: the keyboard's reports, the termination
+// signals (which poll readable while one waits) and the display's
+// connection (-1 where the library's thread alone reads it), on which key
+// events come before the library has read them.
 struct key_listener {
     int reports;
     int signals;
+    int display;
 };
 
-// Has the library's keyboard thread report every press and release, and
-// the close button wake the wait. False, with errno, where that cannot be.
+// Has the library report every press and release, and the close button
+// wake the wait; the display's events are read as they come. False, with
+// errno, where that cannot be.
 bool start_listening(key_listener *listener);
 
 // Once the library has shut down: closes what start_listening() opened.
@@ -85,7 +89,8 @@ void stop_listening(key_listener listener);
 // Wakes wait_for_action() (the window's close button does).
 void wake_the_wait();
 
-// Notes every report waiting, without waiting for any.
+// Has the library read what the display has sent, and notes every report
+// waiting, without waiting for any.
 void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener listener);
 
 // Sleeps until an action is due, Escape is pressed, the close button is

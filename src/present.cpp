@@ -2,6 +2,7 @@
 #include "present.h"
 
 #include "fractal/fractal.h"
+#include "window.h"
 
 void present_frame(BITMAP *buffer, BITMAP *scaled, int left, int top)
 {
@@ -13,4 +14,5 @@ void present_frame(BITMAP *buffer, BITMAP *scaled, int left, int top)
     acquire_screen();
     blit(shown, screen, 0, 0, left, top, shown->w, shown->h);
     release_screen();
+    send_frame();
 }

@@ -7,5 +7,6 @@
 // (`left`, `top`), in one blit: the screen never shows a frame in the
 // making. With `scaled` (a memory bitmap a whole number of times the
 // buffer's size), the buffer is first stretched into it, every pixel a
-// square block, and `scaled` is copied instead, again in one blit.
+// square block, and `scaled` is copied instead, again in one blit. The
+// frame is then sent to the display at once.
 void present_frame(BITMAP *buffer, BITMAP *scaled, int left, int top);

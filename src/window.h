@@ -1,5 +1,6 @@
 // The viewer's window on an X desktop: the class docks and task bars match
-// to the desktop entry, and the close button.
+// to the desktop entry, the close button, frames sent at once, and the
+// display's events read as they come.
 #pragma once
 
 // Before the library starts: names the window's class "vexilo" (the
@@ -12,3 +13,25 @@ void watch_close_button();
 
 // Whether the close button has been pressed since watch_close_button().
 bool window_closed();
+
+// Sends what was drawn to the display now: the library's own thread would
+// send it only at its next tick, up to 10 ms later.
+void send_frame();
+
+// For a wait that sleeps on the display's connection: from now on, the
+// library's thread reads the connection without a round trip to the server
+// while nothing has come, so that the connection stays quiet while nothing
+// happens. False where the library reads the display another way (its DGA
+// driver): the wait then leaves the reading to the library's thread.
+bool share_display_input();
+
+// Undoes share_display_input().
+void stop_sharing_display_input();
+
+// A descriptor that polls readable when the display sends something, or -1.
+int display_connection();
+
+// Has the library read and handle every event the display has sent, in
+// this thread, now: key events reach keyboard_lowlevel_callback before it
+// returns. Only once share_display_input() has succeeded.
+void read_display_events();

@@ -82,7 +82,10 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
 }
 
 // The paced keyboard, fed events at set times (ms): p presses L, r releases
-// it, R is the keyboard's own repeat of it, | a pass (acts on L or not).
+// it, R is the keyboard's own repeat of it, s and c press Shift and Ctrl, u
+// releases Enter, never seen going down (the one that started vexilo from a
+// terminal), | a pass (acts on a key or not). Modifiers and that release
+// act on nothing, so they end no intro either.
 // A tap acts once, at once, wherever it lands: while a frame is drawn (tap 1
 // held over a pass and let go in the wait, tap 2 before the next pass
 // reads: the three actions two taps once gave), two in one pass (the second
@@ -99,10 +102,14 @@ TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
         char step = 0;
         for (int ms = 0; words >> step >> ms;) {
             const pass_clock::time_point at{std::chrono::milliseconds(ms)};
+            const int scancode = step == 's'   ? KEY_LSHIFT
+                                 : step == 'c' ? KEY_LCONTROL
+                                 : step == 'u' ? KEY_ENTER
+                                               : KEY_L;
             if (step == '|')
-                acts += take_actions(keyboard, at, PACE).down[KEY_L] ? '1' : '0';
+                acts += take_actions(keyboard, at, PACE).down.any() ? '1' : '0';
             else
-                note_key_event(keyboard, {at, KEY_L, step != 'r'}, PACE);
+                note_key_event(keyboard, {at, scancode, step != 'r' && step != 'u'}, PACE);
         }
         return acts;
     };
@@ -114,6 +121,7 @@ TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
         {"p0 |0 r600 |700", "11"},
         {"p0 |0 r560 |700", "10"},
         {"p0 |0 |1200 |1201 |1266 |1267", "11001"},
+        {"s0 |10 c20 |700 u800 |810", "000"},
     };
     for (const auto &[steps, acts] : cases)
         EXPECT_EQ(acted(steps), acts) << steps;
@@ -128,20 +136,27 @@ TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
                 std::to_string(ms) + " |" + std::to_string(ms + 1);
     EXPECT_EQ(std::ranges::count(acted(hold), '1'), 16) << acted(hold);
 
-    // As the library's keyboard thread reports them: a tap of L wakes the
-    // wait and acts; a quick Escape, two events that `key` never shows, ends
-    // even an endless wait.
+    // As the library reports them: a tap of L wakes the wait and acts, timed
+    // when it was reported, not when it was read (the first repeat would
+    // come late after a slow frame); a quick Escape, two events that `key`
+    // never shows, ends even an endless wait, and a key pressed after it in
+    // the same read does not take it back.
     new_frame();
     key_listener listener = {};
     ASSERT_TRUE(start_listening(&listener));
     paced_keyboard keyboard = {};
-    for (const int scancode : {int(KEY_L), KEY_L | 0x80})
-        keyboard_lowlevel_callback(scancode);
+    keyboard_lowlevel_callback(KEY_L);
+    const pass_clock::time_point reported = pass_clock::now();
+    while (pass_clock::now() == reported) { // the read comes strictly later
+    }
+    keyboard_lowlevel_callback(KEY_L | 0x80);
     wait_for_action(keyboard, PACE, listener);
+    EXPECT_LE(keyboard.next_repeat[KEY_L], reported + PACE.delay + PACE.period);
     EXPECT_TRUE(take_actions(keyboard, pass_clock::now(), PACE).down[KEY_L] && !keyboard.escape);
-    for (const int scancode : {int(KEY_ESC), KEY_ESC | 0x80})
+    for (const int scancode : {int(KEY_ESC), int(KEY_L), KEY_ESC | 0x80, KEY_L | 0x80})
         keyboard_lowlevel_callback(scancode);
     read_key_events(keyboard, PACE, listener), take_actions(keyboard, pass_clock::now(), PACE);
+    ASSERT_TRUE(keyboard.escape) << "a press after Escape took the quit back";
     wait_for_action(keyboard, PACE, listener);
     EXPECT_TRUE(keyboard.escape && !key[KEY_ESC] && quit_asked(keyboard.escape));
     stop_listening(listener);
