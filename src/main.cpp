@@ -5,10 +5,9 @@
 #include <allegro.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "console.h"
 #include "desktop.h"
 #include "fractal/fractal.h"
 #include "hud.h"
@@ -31,10 +30,7 @@ constexpr int COLOUR_DEPTH = 8;
 // start-up made and gives the exit status. The bitmaps may be null.
 int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
 {
-    if (allegro_error[0])
-        std::fprintf(stderr, "vexilo: %s: %s\n", what.c_str(), allegro_error);
-    else
-        std::fprintf(stderr, "vexilo: %s\n", what.c_str());
+    tell_the_user("vexilo: " + what + (allegro_error[0] ? std::string(": ") + allegro_error : ""));
     destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();
@@ -56,6 +52,7 @@ screen_size desktop_size()
 int main(int argc, char *argv[])
 {
     // Start-up
+    find_the_console();
     const command_line line = read_command_line(argc, argv);
     if (line.what != command::run)
         return answer_command_line(line);
@@ -102,9 +99,10 @@ int main(int argc, char *argv[])
     // With a rate, the keyboard's events reach the loop, and held keys
     // repeat after the desktop's own delay.
     const bool paced = options.rate != UNLIMITED_RATE;
-    key_listener listener = {-1, -1, -1};
-    if (paced && !start_listening(&listener))
-        return give_up(std::string("cannot listen to the keyboard: ") + std::strerror(errno), buffer, scaled);
+    std::string why;
+    key_listener *listener = paced ? start_listening(&why) : nullptr;
+    if (paced && !listener)
+        return give_up("cannot listen to the keyboard: " + why, buffer, scaled);
     const key_pace pace = {desktop.repeat_delay, paced ? pass_clock::duration(std::chrono::seconds(1)) / options.rate
                                                        : pass_clock::duration()};
     paced_keyboard keyboard = {};

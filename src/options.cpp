@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console.h"
+
 namespace {
 
 // Values past any character, so that getopt_long's `optopt` never mistakes
@@ -159,7 +161,7 @@ command_line read_command_line(int argc, char *argv[])
 int answer_command_line(const command_line &line)
 {
     if (line.what == command::usage_error) {
-        std::fprintf(stderr, "vexilo: %s; try 'vexilo --help'\n", line.error.c_str());
+        tell_the_user("vexilo: " + line.error + "; try 'vexilo --help'");
         return 2;
     }
     if (line.what == command::help)
@@ -169,7 +171,7 @@ int answer_command_line(const command_line &line)
                     ALLEGRO_PLATFORM_STR);
     // A full disk or a closed pipe must not pass for an answer given.
     if (std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "vexilo: cannot write to standard output: %s\n", std::strerror(errno));
+        tell_the_user(std::string("vexilo: cannot write to standard output: ") + std::strerror(errno));
         return 1;
     }
     return 0;

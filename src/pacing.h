@@ -1,18 +1,16 @@
 // What each pass of the frame loop reads of the keyboard and what ends the
-// loop; with a rate, the keyboard as events: every press and release the
-// library's keyboard thread reports reaches the loop through a pipe, so
-// that a press acts at once and exactly once, a held key repeats at the
-// rate once the desktop's repeat delay is over, and the loop sleeps until
-// something is due.
+// loop; with a rate, the keyboard as events (key_reports.h): a press acts
+// at once and exactly once, a held key repeats at the rate once the
+// desktop's repeat delay is over, and the loop sleeps until something is
+// due.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <cstdint>
 
+#include "key_reports.h"
 #include "keys.h"
-
-using pass_clock = std::chrono::steady_clock;
 
 // The keys the library's `key` array shows held now (the loop without a
 // rate acts on these).
@@ -27,14 +25,6 @@ bool quit_asked(bool escape);
 // that is already down (X's auto-repeat, which the library passes on as
 // further presses, with no release between them); a key goes up.
 enum class key_event_kind : std::uint8_t { press, repeat, release };
-
-// One report of the keyboard's thread: a scancode going down or up, and
-// when. Scancode 0 is no key: it only wakes the wait.
-struct key_report {
-    pass_clock::time_point when;
-    int scancode;
-    bool down;
-};
 
 // How a held key repeats: the first repeat `delay` and one `period` after
 // its press, then one each `period` (1 s / the rate) while it stays down.
@@ -68,31 +58,9 @@ held_keys take_actions(paced_keyboard &keyboard, pass_clock::time_point now, key
 // (time_point::max()) while no key is held.
 pass_clock::time_point next_action(const paced_keyboard &keyboard);
 
-// What the paced loop listens to: the keyboard's reports, the termination
-// signals (which poll readable while one waits) and the display's
-// connection (-1 where the library's thread alone reads it), on which key
-// events come before the library has read them.
-struct key_listener {
-    int reports;
-    int signals;
-    int display;
-};
-
-// Has the library report every press and release, and the close button
-// wake the wait; the display's events are read as they come. False, with
-// errno, where that cannot be.
-bool start_listening(key_listener *listener);
-
-// Once the library has shut down: closes what start_listening() opened.
-void stop_listening(key_listener listener);
-
-// Wakes wait_for_action() (the window's close button does).
-void wake_the_wait();
-
-// Has the library read what the display has sent, and notes every report
-// waiting, without waiting for any.
-void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener listener);
+// Notes every report that has come, without waiting for any.
+void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener *listener);
 
 // Sleeps until an action is due, Escape is pressed, the close button is
 // pressed or a termination signal comes; each wakes it at once.
-void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener listener);
+void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener *listener);

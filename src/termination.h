@@ -1,36 +1,33 @@
-// Termination signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT) end the viewer as
-// Escape does: between two passes of the frame loop, through the ordinary
-// shutdown, never from inside a signal handler; then by the signal itself.
+// Termination requests end the viewer as Escape does: between two passes of
+// the frame loop, through the ordinary shutdown, never from inside a signal
+// handler; then as the system ends a program for that request. On Linux,
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT; on Windows, the console's Ctrl+C,
+// Ctrl+Break, close, logoff and shutdown, and the end of the session.
 #pragma once
-
-#include <signal.h>
 
 // What the viewer found when it started.
 struct termination_signals {
-    sigset_t ignored; // ignored by whoever started the viewer: they stay so
+    // A bit for each request ignored by whoever started the viewer (a
+    // background job's SIGINT): they stay ignored.
+    unsigned ignored;
 };
 
-// Before the library starts: blocks the termination signals in this thread,
-// and so in every thread the library starts, so that they wait as pending
+// Before the library starts: holds the requests back, in this thread and
+// in every thread the library starts, so that they wait for the frame loop
 // instead of running the library's own handlers, which shut it down from
-// inside the signal and deadlock when it lands in the allocator or in fork().
-// Also gives SIGCHLD its default action, so that the screenshot's child can
-// be waited for even where SIGCHLD was ignored at start.
+// inside the signal and deadlock when it lands in the allocator or in
+// fork(). On Linux, also gives SIGCHLD its default action, so that the
+// screenshot's child can be waited for even where SIGCHLD was ignored.
 termination_signals hold_termination_signals();
 
 // After the library has started: ignores again, and no longer holds, the
-// signals that were ignored before it put its own handlers in their place.
+// requests that were ignored before it put its own handlers in their place.
 void keep_ignored(termination_signals held);
 
-// The termination signal waiting to be acted on, or 0.
+// The request waiting to be acted on (a signal's number), or 0.
 int pending_termination();
 
-// A descriptor that polls readable while a termination signal waits (it is
-// never read: the signal stays pending), or -1.
-int termination_fd();
-
-// After shutdown: gives the termination signals that were not ignored their
-// default action back and stops holding them, so that one that came, during
-// the frame loop or the shutdown itself, ends the process now, by that
-// signal, and the exit status says what ended the viewer.
+// After shutdown: ends the viewer now if a request came, during the frame
+// loop or the shutdown itself, as the system ends a program for it (by the
+// signal itself, so that the exit status says what ended the viewer).
 void release_termination_signals(termination_signals held);

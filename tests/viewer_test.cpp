@@ -142,8 +142,9 @@ TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
     // never shows, ends even an endless wait, and a key pressed after it in
     // the same read does not take it back.
     new_frame();
-    key_listener listener = {};
-    ASSERT_TRUE(start_listening(&listener));
+    std::string why;
+    key_listener *listener = start_listening(&why);
+    ASSERT_TRUE(listener) << why;
     paced_keyboard keyboard = {};
     keyboard_lowlevel_callback(KEY_L);
     const pass_clock::time_point reported = pass_clock::now();

@@ -5,33 +5,35 @@
 // viewer needs no state of its own for them.
 #include "termination.h"
 
-#include <sys/signalfd.h>
-
 #include <csignal>
+#include <iterator>
+
+#include "termination_set.h"
 
 namespace {
 
-constexpr int TERMINATION[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-sigset_t termination_set()
+// The signals whose bits are set in `mask`.
+sigset_t set_of(unsigned mask)
 {
     sigset_t set;
     sigemptyset(&set);
-    for (const int signal : TERMINATION)
-        sigaddset(&set, signal);
+    for (unsigned i = 0; i < std::size(TERMINATION); ++i)
+        if (mask >> i & 1)
+            sigaddset(&set, TERMINATION[i]);
     return set;
 }
 
 } // namespace
 
+sigset_t termination_set() { return set_of(~0U); }
+
 termination_signals hold_termination_signals()
 {
     termination_signals held = {};
-    sigemptyset(&held.ignored);
-    for (const int signal : TERMINATION) {
+    for (unsigned i = 0; i < std::size(TERMINATION); ++i) {
         struct sigaction action = {};
-        if (sigaction(signal, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
-            sigaddset(&held.ignored, signal);
+        if (sigaction(TERMINATION[i], nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+            held.ignored |= 1U << i;
     }
     std::signal(SIGCHLD, SIG_DFL);
     const sigset_t termination = termination_set();
@@ -43,10 +45,11 @@ void keep_ignored(termination_signals held)
 {
     // Ignoring a signal drops it if it came meanwhile; unblocked, it is
     // dropped as it comes (a blocked signal is kept even when ignored).
-    for (const int signal : TERMINATION)
-        if (sigismember(&held.ignored, signal))
-            std::signal(signal, SIG_IGN);
-    pthread_sigmask(SIG_UNBLOCK, &held.ignored, nullptr);
+    for (unsigned i = 0; i < std::size(TERMINATION); ++i)
+        if (held.ignored >> i & 1)
+            std::signal(TERMINATION[i], SIG_IGN);
+    const sigset_t ignored = set_of(held.ignored);
+    pthread_sigmask(SIG_UNBLOCK, &ignored, nullptr);
 }
 
 int pending_termination()
@@ -59,17 +62,11 @@ int pending_termination()
     return 0;
 }
 
-int termination_fd()
-{
-    const sigset_t termination = termination_set();
-    return signalfd(-1, &termination, SFD_NONBLOCK | SFD_CLOEXEC);
-}
-
 void release_termination_signals(termination_signals held)
 {
-    for (const int signal : TERMINATION)
-        if (!sigismember(&held.ignored, signal))
-            std::signal(signal, SIG_DFL);
+    for (unsigned i = 0; i < std::size(TERMINATION); ++i)
+        if (!(held.ignored >> i & 1))
+            std::signal(TERMINATION[i], SIG_DFL);
     // A pending signal is delivered as it is unblocked.
     const sigset_t termination = termination_set();
     pthread_sigmask(SIG_UNBLOCK, &termination, nullptr);
