@@ -1,6 +1,6 @@
-// What the X server tells of the desktop the viewer starts on, asked over a
-// short connection of the viewer's own: the keyboard's repeat delay, and
-// the monitors, which the library's own desktop size spans all of.
+// What the desktop the viewer starts on tells of itself: the keyboard's
+// repeat delay, and the monitors. On X, asked over a short connection of
+// the viewer's own; the library's own desktop size spans every monitor.
 #pragma once
 
 #include <chrono>
@@ -32,10 +32,15 @@ struct desktop_facts {
     // which it reads on a local display only) and that mode's: this size,
     // {0, 0} where the library will not read it.
     screen_size video_mode;
-    // RandR's monitors (1.5): the one at the screen's corner, and the
-    // primary (or the first one listed); sizes {0, 0} where unknown.
+    // The monitor at the screen's corner, and the primary (on X, RandR's
+    // (1.5), the primary being the first one listed where none is marked);
+    // sizes {0, 0} where unknown.
     monitor at_corner;
     monitor primary;
+    // Where the desktop tells the room a window has (Windows: the primary
+    // monitor's work area, less the frame of the library's window); {0, 0}
+    // where it does not (X: the room is then 90% of the primary monitor).
+    screen_size window_room;
 };
 
 desktop_facts read_desktop();

@@ -115,8 +115,8 @@ int main(int argc, char *argv[])
     if (paced)
         wait_for_action(keyboard, pace, listener);
     else
-        while (!keypressed() && !quit_asked(key[KEY_ESC])) {
-        }
+        while (!keypressed() && !quit_asked(key[KEY_ESC]))
+            let_the_window_run();
 
     // Frame loop
     viewer_state state = START_STATE;
@@ -137,6 +137,8 @@ int main(int argc, char *argv[])
         // Paced, the loop sleeps until a key asks for something.
         if (paced && !state.redraw)
             wait_for_action(keyboard, pace, listener);
+        else if (!paced)
+            let_the_window_run();
     }
 
     // Shutdown

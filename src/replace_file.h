@@ -29,5 +29,7 @@ std::string temporary_name(const std::string &path);
 // any step fails: `path` and the directory are then as they were, except
 // when the directory's flush failed, after the new bytes took the name
 // whole. EOPNOTSUPP from the anonymous way: the file system (or the
-// kernel) has no anonymous files, and nothing was written.
+// kernel, or Windows) has no anonymous files, and nothing was written. On
+// Windows, the named temporary is flushed and moved over `path` in one
+// step that is itself flushed through (no directory to flush, no mode).
 bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way);

@@ -77,7 +77,9 @@ screen_choice choose_screen(viewer_options options, screen_size desktop, const d
     const monitor target = window ? window_monitor(desktop, facts) : full_screen_monitor(desktop, facts, &full_mode);
     screen_size room = target.size;
     if (window)
-        room = {room.width * WINDOW_SHARE / 100, room.height * WINDOW_SHARE / 100};
+        room = known(facts.window_room)
+                   ? facts.window_room
+                   : screen_size{room.width * WINDOW_SHARE / 100, room.height * WINDOW_SHARE / 100};
     int scale = options.scale;
     if (scale == DEFAULT_SCALE)
         scale = options.screen == screen_kind::fullscreen ? SCALE_TO_FIT : 1;

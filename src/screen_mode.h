@@ -25,8 +25,9 @@ struct screen_choice {
 //
 // The picture is for one monitor. Full screen, the one the library's
 // full-screen window shows (see full_screen_monitor); a window, the
-// primary. The room is that monitor, or for a window 90% of it each way,
-// which leaves panels and a title bar their place. SCALE_TO_FIT takes the
+// primary. The room is that monitor, or for a window the room the desktop
+// tells, or else 90% of the monitor each way, which leaves panels and a
+// title bar their place. SCALE_TO_FIT takes the
 // largest scale from 1 to MAX_SCALE that fits the room (1 where a side is
 // unknown); a scale over 1 that does not fit a known side is refused.
 //

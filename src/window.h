@@ -18,3 +18,9 @@ bool window_closed();
 // Sends what was drawn to the screen to the display now, where the library
 // would send it later (on X, at its next tick, up to 10 ms on).
 void send_frame();
+
+// Called on every pass of the loop that spins (without a rate): on Windows,
+// yields the processor for that moment, so that the library's window thread
+// and Windows' own threads run beside the spinning loop (under Wine, the
+// window is never even shown otherwise); on X, nothing.
+void let_the_window_run();

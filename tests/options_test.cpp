@@ -13,6 +13,7 @@ struct desk {
     screen_size whole;
     screen_size video_mode = {};
     monitor at_corner = {}, primary = {};
+    screen_size window_room = {};
 };
 
 // What `words` after the program's name get on `desktop`: the driver (auto,
@@ -24,8 +25,8 @@ std::string outcome(std::vector<std::string> words, desk desktop = {{1920, 1080}
     std::vector<char *> argv(words.size() + 1);
     std::ranges::transform(words, argv.begin(), [](std::string &word) { return word.data(); });
     const command_line line = read_command_line(int(words.size()), argv.data());
-    const auto [l, refusal] =
-        choose_screen(line.options, desktop.whole, {{}, desktop.video_mode, desktop.at_corner, desktop.primary});
+    const auto [l, refusal] = choose_screen(
+        line.options, desktop.whole, {{}, desktop.video_mode, desktop.at_corner, desktop.primary, desktop.window_room});
     const int drivers[] = {GFX_AUTODETECT, GFX_AUTODETECT_WINDOWED, GFX_AUTODETECT_FULLSCREEN};
     const char *driver = std::array{"auto", "window", "full", "?"}[std::ranges::find(drivers, l.driver) - drivers];
     char run[80];
@@ -83,6 +84,8 @@ TEST(options, ReadLeftToRightForTheDesktop)
         // The video mode larger than the monitor at the corner (a size RandR
         // has since changed): the picture within that monitor.
         {"--fullscreen", {{1280, 1200}, {1280, 800}, {{1280, 600}, 0, 0}}, "full 1280x800 x3 at 160,0 rate 0"},
+        // ... or smaller: the picture within the library's window.
+        {"--fullscreen", {{1280, 1200}, {1280, 600}, {{1280, 800}, 0, 0}}, "full 1280x600 x3 at 160,0 rate 0"},
         {"--scale=6",
          {{1920, 2160}, {1920, 1080}},
          "cannot show the picture at 1920x1200: the monitor has room for 1920x1080"},
@@ -90,6 +93,14 @@ TEST(options, ReadLeftToRightForTheDesktop)
         {"--window --scale=auto",
          {{4480, 1440}, {1920, 1080}, {}, {{2560, 1440}, 1920, 0}},
          "window 1920x1200 x6 at 0,0 rate 0"},
+        // Where the desktop tells a window's room (Windows' work area less
+        // the frame), that room whole.
+        {"--window --scale=auto",
+         {{1920, 1080}, {}, {}, {{1920, 1080}, 0, 0}, {1914, 1001}},
+         "window 1600x1000 x5 at 0,0 rate 0"},
+        {"--window --scale=5",
+         {{1920, 1080}, {}, {}, {{1920, 1080}, 0, 0}, {1914, 999}},
+         "cannot show the picture at 1600x1000: the monitor has room for 1914x999"},
         // No video mode (a remote display): the picture on the primary.
         {"--fullscreen", {{3840, 1080}, {}, {}, {{1920, 1080}, 1920, 0}}, "full 3840x1080 x5 at 2080,40 rate 0"},
         // The screenshot's format from its name's ending, any case; a

@@ -64,7 +64,7 @@ void read_monitors(Display *display, desktop_facts *facts)
 
 desktop_facts read_desktop()
 {
-    desktop_facts facts = {DEFAULT_REPEAT_DELAY, {}, {}, {}};
+    desktop_facts facts = {DEFAULT_REPEAT_DELAY, {}, {}, {}, {}};
     Display *display = XOpenDisplay(nullptr);
     if (!display)
         return facts;

@@ -46,3 +46,5 @@ void send_frame()
         XFlush(_xwin.display);
     XUNLOCK();
 }
+
+void let_the_window_run() {}
