@@ -77,13 +77,17 @@ monitor's. The desktop entry starts
 vexilo --window --scale auto --rate 15 --screenshot vexilo.png.
 )";
 
-const char *name_of(int code)
+// The long option of `code`: the table's last entry, of no name, where none
+// is.
+const option &option_of(int code)
 {
     for (const option &known : LONG_OPTIONS)
         if (known.val == code)
-            return known.name;
-    return "";
+            return known;
+    return LONG_OPTIONS[std::size(LONG_OPTIONS) - 1];
 }
+
+std::string name_of(int code) { return option_of(code).name ? option_of(code).name : ""; }
 
 // `text` as a number from `least` to `most`: ASCII digits only, no sign,
 // space, point or prefix.
@@ -142,11 +146,13 @@ command_line read_command_line(int argc, char *argv[])
             return {command::version, options, ""};
         case 1:
             return refused("unexpected argument '" + value + "'");
-        case ':':
-            return refused(std::string("option '--") + name_of(optopt) + "' needs a value");
+        case ':': // MinGW-w64's getopt_long says so of an unwanted value too
+            if (option_of(optopt).has_arg == no_argument)
+                return refused("option '--" + name_of(optopt) + "' takes no value");
+            return refused("option '--" + name_of(optopt) + "' needs a value");
         default: // '?': unknown, ambiguous, or given a value it does not take
             if (optopt >= WINDOW)
-                return refused(std::string("option '--") + name_of(optopt) + "' takes no value");
+                return refused("option '--" + name_of(optopt) + "' takes no value");
             if (optopt != 0)
                 return refused(std::string("unknown option '-") + char(optopt) + "'");
             return refused(std::string("unknown option '") + argv[optind - 1] + "'");

@@ -5,8 +5,6 @@
 
 #include <allegro.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -64,7 +62,7 @@ template <typename doubles> auto bits(doubles d) { return std::bit_cast<std::arr
 
 inline std::string read_file(const std::string &name)
 {
-    return {std::istreambuf_iterator<char>(std::ifstream(name).rdbuf()), {}};
+    return {std::istreambuf_iterator<char>(std::ifstream(name, std::ios::binary).rdbuf()), {}};
 }
 
 inline long files_in(const char *folder) { return std::distance(std::filesystem::directory_iterator(folder), {}); }
@@ -74,9 +72,30 @@ inline long files_in(const char *folder) { return std::distance(std::filesystem:
 struct with_frame : testing::Test {
     with_frame() { build_palette(palette); }
     void SetUp() override { ASSERT_TRUE(entered) << "no scratch directory"; }
-    ~with_frame() override { std::filesystem::remove_all(directory); }
-    char directory[32] = "/tmp/vexilo-test-XXXXXX";
-    const bool entered = mkdtemp(directory) && chdir(directory) == 0;
+    ~with_frame() override
+    {
+        enter(std::filesystem::temp_directory_path());
+        std::error_code error;
+        std::filesystem::remove_all(directory, error);
+    }
+    // A new folder of this test's own in the system's temporary folder.
+    static std::filesystem::path new_directory()
+    {
+        std::error_code error;
+        for (std::random_device random;;)
+            if (const auto folder =
+                    std::filesystem::temp_directory_path() / ("vexilo-test-" + std::to_string(random()));
+                std::filesystem::create_directory(folder, error) || error)
+                return error ? std::filesystem::path() : folder;
+    }
+    static bool enter(const std::filesystem::path &folder)
+    {
+        std::error_code error;
+        std::filesystem::current_path(folder, error);
+        return !folder.empty() && !error;
+    }
+    const std::filesystem::path directory = new_directory();
+    const bool entered = enter(directory);
     PALETTE palette;
     const bitmap_ptr frame = new_frame();
 };

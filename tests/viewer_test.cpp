@@ -1,9 +1,11 @@
-// The viewer without a screen: palette, intro, status line, and the command
-// keys driven through the library's `key` array.
+// The viewer without a screen: palette, intro, status line, the command
+// keys, the paced keyboard, and the screenshot as PNG.
 #include "helpers.h"
 #include "pacing.h"
 
 #include <sstream>
+
+#include <spng.h>
 
 namespace {
 
@@ -27,7 +29,11 @@ TEST_F(viewer, PaletteIntroAndStatusLine)
                                 {110, 50, "S : Capture d'ecran (vexilo.pcx)"},
                                 {120, 63, "Appuyez sur une touche pour continuer"},
                                 {130, 63, "(ESC): quitter"},
+#ifdef _WIN32
+                                {150, 63, "MinGW32.s"},
+#else
                                 {150, 63, "Unix"},
+#endif
                                 {160, 63, "4.4.3"}};
     const bitmap_ptr expected = new_frame();
     clear_to_color(expected.get(), 0);
@@ -79,6 +85,36 @@ TEST_F(viewer, KeysInOnePassFromTheStartView)
             << held.size() << " keys from limit " << before.max_iterations << ", zoom " << before.zoom_count;
         EXPECT_EQ(saved(frame.get()), std::ranges::count(held, KEY_S) == 1);
     }
+}
+
+// As PNG, named in capitals: an indexed picture whose pixels are the
+// frame's and whose palette holds the very bytes of the PCX's palette. A
+// picture the encoder refuses (no width) leaves no file.
+TEST_F(viewer, SavesAnIndexedPngWithThePcxPalette)
+{
+    draw_frame(frame.get(), START_STATE);
+    ASSERT_TRUE(save_screenshot({"shot.PNG", image_format::png}, frame.get(), palette) &&
+                save_screenshot(DEFAULT_SCREENSHOT, frame.get(), palette));
+    const std::string png = read_file("shot.PNG"), pcx = read_file("vexilo.pcx");
+    spng_ctx *decoder = spng_ctx_new(0);
+    spng_ihdr header = {};
+    spng_plte colours = {};
+    std::vector<unsigned char> pixels(size_t(FRAME_WIDTH) * FRAME_HEIGHT);
+    EXPECT_TRUE(spng_set_png_buffer(decoder, png.data(), png.size()) == 0 && spng_get_ihdr(decoder, &header) == 0 &&
+                spng_get_plte(decoder, &colours) == 0 &&
+                spng_decode_image(decoder, pixels.data(), pixels.size(), SPNG_FMT_PNG, 0) == 0);
+    spng_ctx_free(decoder);
+    EXPECT_TRUE(header.width == FRAME_WIDTH && header.height == FRAME_HEIGHT &&
+                header.color_type == SPNG_COLOR_TYPE_INDEXED && colours.n_entries == PAL_SIZE &&
+                std::memcmp(pixels.data(), frame->dat, pixels.size()) == 0);
+    for (size_t i = 0; i < PAL_SIZE; ++i) {
+        const spng_plte_entry c = colours.entries[i];
+        EXPECT_EQ(std::string({char(c.red), char(c.green), char(c.blue)}), pcx.substr(pcx.size() - 768 + 3 * i, 3))
+            << i;
+    }
+    const bitmap_ptr empty(create_bitmap(0, FRAME_HEIGHT));
+    EXPECT_TRUE(empty && !save_screenshot({"empty.png", image_format::png}, empty.get(), palette) &&
+                files_in(".") == 2);
 }
 
 // The paced keyboard, fed events at set times (ms): p presses L, r releases

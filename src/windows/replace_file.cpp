@@ -80,6 +80,12 @@ bool replace_file(const std::string &path, const unsigned char *data, size_t siz
         return false;
     }
     const std::wstring temp = wide(temporary_name(path)), target = wide(path);
+    // A file made read-only is kept so, as Windows' own move over it does.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        errno = EACCES;
+        return false;
+    }
     HANDLE file = create_new(temp);
     if (file == INVALID_HANDLE_VALUE) {
         errno = errno_of(GetLastError());

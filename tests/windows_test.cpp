@@ -1,0 +1,69 @@
+// What Windows does for the viewer, each job on its own: the screenshot put
+// in place of its file, and the desktop's keyboard delay and a window's
+// room.
+#include "helpers.h"
+
+#include <winalleg.h>
+
+#include "desktop.h"
+#include "replace_file.h"
+
+namespace {
+
+using windows_replace = with_frame;
+
+// A file is replaced whole, through a temporary beside it that a leftover
+// at its name does not stop; a replacement refused (no such folder, a
+// folder at the name, a read-only file) leaves the old file as it was and
+// no temporary behind. There are no anonymous files: nothing is written.
+// The viewer's save falls back to the named way and decodes to its frame.
+TEST_F(windows_replace, ReplacesWholeOrLeavesTheOldFile)
+{
+    const unsigned char bytes[] = "new";
+    const auto replace = [&](const char *path) { return replace_file(path, bytes, 3, temporary_file::named); };
+    std::filesystem::create_directory("folder");
+    std::ofstream("locked.pcx") << "the old picture";
+    std::ofstream("old.pcx") << "the old picture";
+    SetFileAttributesW(L"locked.pcx", FILE_ATTRIBUTE_READONLY);
+    for (const char *path : {"missing\\x.pcx", "folder", "locked.pcx"}) {
+        errno = 0;
+        EXPECT_TRUE(!replace(path) && errno != 0 && files_in(".") == 3) << path;
+    }
+    EXPECT_EQ(read_file("locked.pcx"), "the old picture");
+    SetFileAttributesW(L"locked.pcx", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(!replace_file("old.pcx", bytes, 3, temporary_file::anonymous) && errno == EOPNOTSUPP &&
+                read_file("old.pcx") == "the old picture");
+    std::ofstream(temporary_name("old.pcx")) << "a dead viewer's";
+    EXPECT_TRUE(replace("old.pcx") && read_file("old.pcx") == "new" && files_in(".") == 3);
+    EXPECT_TRUE(save_screenshot(DEFAULT_SCREENSHOT, frame.get(), palette) && saved(frame.get()));
+}
+
+// The keyboard delay the user set, 0 to 3 for 250 to 1000 ms. A window's
+// room is the primary monitor's work area (here less the room the window
+// manager keeps for a panel, as Windows' task bar) less the library's
+// window's frame: a window as large as the work area has a client area of
+// exactly that room.
+TEST(windows_desktop, TheKeyboardDelayAndAWindowsRoom)
+{
+    int delay = 0;
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0));
+    for (const int step : {0, 1, 2, 3}) {
+        SystemParametersInfoW(SPI_SETKEYBOARDDELAY, step, nullptr, 0);
+        EXPECT_EQ(read_desktop().repeat_delay, std::chrono::milliseconds(250 * (step + 1)));
+    }
+    SystemParametersInfoW(SPI_SETKEYBOARDDELAY, delay, nullptr, 0);
+    MONITORINFO primary = {sizeof primary, {}, {}, 0};
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &primary));
+    const RECT work = primary.rcWork;
+    ASSERT_LT(work.bottom - work.top, primary.rcMonitor.bottom - primary.rcMonitor.top) << "no room kept for a panel";
+    HWND window = CreateWindowExW(WS_EX_APPWINDOW, L"STATIC", L"", WS_SYSMENU | WS_CAPTION | WS_MINIMIZEBOX, 0, 0,
+                                  work.right - work.left, work.bottom - work.top, nullptr, nullptr, nullptr, nullptr);
+    RECT client = {};
+    const screen_size room = read_desktop().window_room;
+    EXPECT_TRUE(window && GetClientRect(window, &client) && client.right < work.right - work.left);
+    EXPECT_TRUE(room.width == client.right && room.height == client.bottom)
+        << room.width << "x" << room.height << ", the client area " << client.right << "x" << client.bottom;
+    DestroyWindow(window);
+}
+
+} // namespace
