@@ -31,6 +31,7 @@ constexpr int COLOUR_DEPTH = 8;
 int give_up(const std::string &what, BITMAP *buffer, BITMAP *scaled)
 {
     tell_the_user("vexilo: " + what + (allegro_error[0] ? std::string(": ") + allegro_error : ""));
+    stop_following_focus();
     destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();
@@ -142,6 +143,7 @@ int main(int argc, char *argv[])
     }
 
     // Shutdown
+    stop_following_focus();
     destroy_bitmap(scaled);
     destroy_bitmap(buffer);
     allegro_exit();

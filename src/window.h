@@ -24,3 +24,11 @@ void send_frame();
 // and Windows' own threads run beside the spinning loop (under Wine, the
 // window is never even shown otherwise); on X, nothing.
 void let_the_window_run();
+
+// Just before the library shuts down. On Windows, the library's window
+// thread no longer handles the window's messages but its end: its
+// handlers (a loss or gain of focus, a repaint) wait for the shutdown
+// under way, which waits for the window's thread (under Wine, the
+// shutdown's own change of the window's style moves the focus, and the
+// viewer hung for ever). On X, nothing.
+void stop_following_focus();

@@ -19,6 +19,7 @@
 
 // After the test framework: the X headers define None and Bool as macros.
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -137,14 +138,62 @@ struct e2e : with_frame {
     void start_at_the_intro(const std::string &options = "", const std::string &under = "")
     {
         const std::string script =
-            "eval \"exec setsid " + under + " $VEXILO_UNDER '" VEXILO "' " + options + " 2>stderr\"";
+            "eval \"exec setsid " + under + " $VEXILO_UNDER '" + program + "' " + options + " 2>stderr\"";
         const char *argv[] = {"sh", "-c", script.c_str(), nullptr};
         posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
         draw_intro(frame.get());
+        if (managed) { // the Windows build, which names its own platform
+            rectfill(frame.get(), 0, 150, FRAME_WIDTH - 1, 157, 0);
+            textprintf_centre_ex(frame.get(), font, 160, 150, 63, -1, "MinGW32.s");
+        }
+        ASSERT_TRUE(!managed || eventually([&] { return activated(); })) << "no window made active";
         ASSERT_TRUE(watching && eventually([&] { return screen_shows(frame.get(), palette); }) && settled() >= 0)
             << "no intro, or no DAMAGE extension to watch it with; the viewer said: " << read_file("stderr");
         // Without a window manager, keys go to the window under the pointer.
         XTestFakeMotionEvent(display, -1, left + 1, top + 1, CurrentTime);
+    }
+
+    // Asks the window manager to make the viewer's window active, as a task
+    // bar does when it is clicked; whether it is, the picture's size a whole
+    // multiple of the frame's, and the picture then where that window is.
+    bool activated()
+    {
+        // Wine's windows come and go as it starts: one may be gone by the
+        // time it is asked about.
+        XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
+        const Window root = DefaultRootWindow(display);
+        const auto property = [&](Window window, const char *name, long most) {
+            Atom type = 0;
+            int format = 0;
+            unsigned long items = 0, left_over = 0;
+            unsigned char *value = nullptr;
+            XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, most, False, AnyPropertyType,
+                               &type, &format, &items, &left_over, &value);
+            std::vector<Window> windows(reinterpret_cast<Window *>(value), reinterpret_cast<Window *>(value) + items);
+            XFree(value);
+            return windows;
+        };
+        // The window manager's list of the windows it manages.
+        Window active = 0;
+        for (const Window window : property(root, "_NET_CLIENT_LIST", 1000))
+            if (char *name = nullptr; XFetchName(display, window, &name) && name) {
+                active = std::string(name) == "vexilo" ? window : active;
+                XFree(name);
+            }
+        if (!active)
+            return false;
+        XEvent event = {
+            .xclient = {
+                ClientMessage, 0, True, display, active, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 32, {}}};
+        event.xclient.data.l[0] = 2; // from a pager or task bar
+        XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        const bool made = property(root, "_NET_ACTIVE_WINDOW", 1) == std::vector{active};
+        Window child = 0;
+        XWindowAttributes shown = {};
+        const bool placed = made && XTranslateCoordinates(display, active, root, 0, 0, &left, &top, &child) &&
+                            XGetWindowAttributes(display, active, &shown);
+        scale = placed ? shown.width / FRAME_WIDTH : 1;
+        return placed && shown.width == scale * FRAME_WIDTH && shown.height == scale * FRAME_HEIGHT;
     }
 
     // Asks the window under the pointer to close, as a window manager does
@@ -167,6 +216,9 @@ struct e2e : with_frame {
 
     // The desktop entry's options, after the program's name.
     const std::string paced = desktop_entry("Exec").substr(7);
+    // The program, and whether a window manager places its window.
+    std::string program = VEXILO;
+    bool managed = false;
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
     bool black_borders = false;
@@ -369,6 +421,41 @@ TEST_F(e2e, ScaledOnTwoMonitors)
         kill(-viewer, SIGTERM);
         EXPECT_EQ(ended_with(), "SIGTERM:") << options;
     }
+}
+
+// vexilo.exe, the Windows build (VEXILO_WINDOWS_PROGRAM), under Wine
+// (VEXILO_UNDER), on a desktop whose window manager gives it the keyboard
+// once made active: with the desktop entry's options, the intro and the
+// first frame in its window, pixel for pixel; ten quick taps of L, 5 ms
+// apart, take the limit to exactly 20, a tap of S saves that frame as a
+// PNG and a quick Escape quits, with status 0. Without a rate: Space, S and
+// Escape held, the frame saved as the PCX, status 0.
+TEST_F(e2e, OnWindows)
+{
+    const char *windows_program = std::getenv("VEXILO_WINDOWS_PROGRAM");
+    if (!windows_program)
+        GTEST_SKIP() << "no VEXILO_WINDOWS_PROGRAM";
+    program = windows_program, managed = true;
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro(paced));
+    for (int i = 0; i < 10; ++i, std::this_thread::sleep_for(5ms))
+        tap(XK_l);
+    draw_frame(frame.get(), {FIRST.window, 20, 1, true});
+    EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); }))
+        << "ten taps of L did not take the limit to 20";
+    tap(XK_s);
+    EXPECT_TRUE(eventually([&] { return png_shows("vexilo.png", frame.get(), palette); }));
+    tap(XK_Escape);
+    EXPECT_EQ(ended_with().substr(0, 2), "0:");
+
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro("--window"));
+    press(XK_space);
+    draw_frame(frame.get(), FIRST);
+    EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << "no first frame";
+    press(XK_space, false), press(XK_s);
+    EXPECT_TRUE(eventually([&] { return saved(frame.get()); })) << "vexilo.pcx is not the frame";
+    press(XK_s, false), press(XK_Escape);
+    EXPECT_EQ(ended_with().substr(0, 2), "0:");
+    press(XK_Escape, false);
 }
 
 } // namespace

@@ -47,12 +47,22 @@ built() { cmake --build "$1" -j2 > "$1.log" 2>&1 || { tail -n 30 "$1.log" >&2; e
 if [ ! -f "$deps/lib/liballeg.a" ]; then
   rm -rf "$work/allegro" && mkdir -p "$work/allegro"
   tar -xzf "$work/allegro4.4.orig.tar.gz" -C "$work/allegro" --strip-components=1
-  # The library's keyboard asks DirectInput for an emulated keyboard,
+  # Two changes to the library's Windows code. Its keyboard asks
+  # DirectInput for an emulated keyboard,
   # GUID_SysKeyboardEm2, which Wine does not have: no key would ever reach
   # the program there. GUID_SysKeyboard is the system keyboard.
   sed -i 's/&GUID_SysKeyboardEm2,/\&GUID_SysKeyboard,/' "$work/allegro/src/win/wkeybd.c"
-  grep -q '&GUID_SysKeyboard,' "$work/allegro/src/win/wkeybd.c" ||
-    { echo "build.sh: the library's keyboard is not as expected" >&2; exit 1; }
+  # Its window thread takes messages with PeekMessage(PM_NOREMOVE) and
+  # then GetMessage(), which waits when the message seen was one Windows
+  # handles itself: the thread then sleeps there, no longer serving the
+  # keyboard's events, until some other message comes (under Wine, at
+  # start, the viewer hung in install_keyboard()). PeekMessage(PM_REMOVE)
+  # takes each message without ever waiting.
+  sed -i -e 's/while (PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)) {/while (PeekMessage(\&msg, NULL, 0, 0, PM_REMOVE)) {/' \
+    -e 's/if (GetMessage(&msg, NULL, 0, 0)) {/if (msg.message != WM_QUIT) {/' "$work/allegro/src/win/wwnd.c"
+  grep -q '&GUID_SysKeyboard,' "$work/allegro/src/win/wkeybd.c" && grep -q 'PM_REMOVE)) {' "$work/allegro/src/win/wwnd.c" &&
+    grep -q 'if (msg.message != WM_QUIT) {' "$work/allegro/src/win/wwnd.c" ||
+    { echo "build.sh: the library's source is not as expected" >&2; exit 1; }
   cmake -S "$work/allegro" -B "$work/allegro-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$deps" -DSHARED=OFF -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF \
     -DWANT_ALLEGROGL=OFF -DWANT_LOADPNG=OFF -DWANT_LOGG=OFF -DWANT_JPGALLEG=OFF > "$work/allegro.log" 2>&1

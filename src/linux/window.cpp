@@ -48,3 +48,5 @@ void send_frame()
 }
 
 void let_the_window_run() {}
+
+void stop_following_focus() {}

@@ -11,6 +11,7 @@
 #include <atomic>
 
 #include "key_reports.h"
+#include "session_end.h"
 
 namespace {
 
@@ -39,29 +40,23 @@ BOOL WINAPI on_console_event(DWORD event)
     return TRUE;
 }
 
-// The session may end as soon as the window returns from WM_ENDSESSION:
-// it waits until the frame loop has seen the request, so that no pass is
-// cut short (the library's shutdown needs the window's thread, which is
-// this one).
-int on_window_message(HWND, UINT message, WPARAM ending, LPARAM, int *)
-{
-    constexpr int HALF_A_SECOND = 500;
-    if (message == WM_ENDSESSION && ending) {
-        request(CTRL_LOGOFF_EVENT);
-        for (int tries = 0; !seen && tries < 10; ++tries)
-            Sleep(HALF_A_SECOND);
-    }
-    return 1; // and the library handles the message as it always does
-}
-
 } // namespace
+
+void end_of_session()
+{
+    // The library's shutdown needs the window's thread, which is the one
+    // waiting here: it waits only until the frame loop has seen the request.
+    constexpr int HALF_A_SECOND = 500;
+    request(CTRL_LOGOFF_EVENT);
+    for (int tries = 0; !seen && tries < 10; ++tries)
+        Sleep(HALF_A_SECOND);
+}
 
 termination_signals hold_termination_signals()
 {
     // A Ctrl+C ignored by whoever started the viewer never reaches the
     // handler: Windows keeps it ignored.
     SetConsoleCtrlHandler(on_console_event, TRUE);
-    win_set_msg_pre_proc(on_window_message);
     return {0};
 }
 
