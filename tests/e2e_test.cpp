@@ -80,7 +80,7 @@ struct e2e : with_frame {
         eventually([&] { return waitpid(viewer, &status, WNOHANG) == viewer; });
         const bool killed = WIFSIGNALED(status);
         return (killed ? std::string("SIG") + sigabbrev_np(WTERMSIG(status)) : std::to_string(WEXITSTATUS(status))) +
-               ":" + read_file("stderr");
+               ":" + read_file(directory / "stderr");
     }
 
     void press(KeySym sym, bool down = true) { XTestFakeKeyEvent(display, XKeysymToKeycode(display, sym), down, 0); }
@@ -137,8 +137,8 @@ struct e2e : with_frame {
     // by the shell, quotes and all), and waits for its intro.
     void start_at_the_intro(const std::string &options = "", const std::string &under = "")
     {
-        const std::string script =
-            "eval \"exec setsid " + under + " $VEXILO_UNDER '" + program + "' " + options + " 2>stderr\"";
+        const std::string script = "cd '" + start_folder + "' && eval \"exec setsid " + under + " $VEXILO_UNDER '" +
+                                   program + "' " + options + " 2>'" + (directory / "stderr").string() + "'\"";
         const char *argv[] = {"sh", "-c", script.c_str(), nullptr};
         posix_spawn(&viewer, "/bin/sh", nullptr, nullptr, const_cast<char **>(argv), environ);
         draw_intro(frame.get());
@@ -148,7 +148,8 @@ struct e2e : with_frame {
         }
         ASSERT_TRUE(!managed || eventually([&] { return activated(); })) << "no window made active";
         ASSERT_TRUE(watching && eventually([&] { return screen_shows(frame.get(), palette); }) && settled() >= 0)
-            << "no intro, or no DAMAGE extension to watch it with; the viewer said: " << read_file("stderr");
+            << "no intro, or no DAMAGE extension to watch it with; the viewer said: "
+            << read_file(directory / "stderr");
         // Without a window manager, keys go to the window under the pointer.
         XTestFakeMotionEvent(display, -1, left + 1, top + 1, CurrentTime);
     }
@@ -169,7 +170,8 @@ struct e2e : with_frame {
             unsigned char *value = nullptr;
             XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, most, False, AnyPropertyType,
                                &type, &format, &items, &left_over, &value);
-            std::vector<Window> windows(reinterpret_cast<Window *>(value), reinterpret_cast<Window *>(value) + items);
+            std::vector<Window> windows(value ? items : 0);
+            std::memcpy(windows.data(), value, windows.size() * sizeof(Window));
             XFree(value);
             return windows;
         };
@@ -216,8 +218,9 @@ struct e2e : with_frame {
 
     // The desktop entry's options, after the program's name.
     const std::string paced = desktop_entry("Exec").substr(7);
-    // The program, and whether a window manager places its window.
-    std::string program = VEXILO;
+    // The program, where it starts, and whether a window manager places its
+    // window.
+    std::string program = VEXILO, start_folder = ".";
     bool managed = false;
     // Where the picture is on the screen, and how many times larger.
     int left = 0, top = 0, scale = 1;
@@ -456,6 +459,107 @@ TEST_F(e2e, OnWindows)
     press(XK_s, false), press(XK_Escape);
     EXPECT_EQ(ended_with().substr(0, 2), "0:");
     press(XK_Escape, false);
+}
+
+} // namespace
+
+namespace {
+
+// The shortcut's target, start folder, arguments and icon, read from the
+// .lnk file as Microsoft's Shell Link format lays it out: a header, the
+// target's item list (skipped), the link's information (the target's
+// local path) and counted UTF-16 strings (ASCII here).
+std::array<std::string, 4> shortcut(const std::string &lnk)
+{
+    const std::string bytes = read_file(lnk);
+    const auto u16 = [&](size_t at) {
+        return at + 2 <= bytes.size() ? size_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8) : 0;
+    };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    const size_t flags = u32(0x14);
+    size_t at = 0x4c + ((flags & 0x1) ? 2 + u16(0x4c) : 0);
+    std::array<std::string, 4> fields; // target, start folder, arguments, icon
+    if (flags & 0x2) {
+        fields[0] = bytes.c_str() + std::min(bytes.size(), at + u32(at + 16));
+        at += u32(at);
+    }
+    // The name, the relative path, the start folder, the arguments, the icon.
+    for (const auto &[flag, field] : {std::pair{0x4, -1}, {0x8, -1}, {0x10, 1}, {0x20, 2}, {0x40, 3}})
+        if (flags & flag) {
+            std::string text;
+            for (size_t i = 0, n = u16(at); i < n && u16(at + 2 + 2 * i) != 0; ++i) // Wine counts a last NUL
+                text += char(u16(at + 2 + 2 * i));
+            at += 2 + 2 * u16(at);
+            if (field >= 0)
+                fields[size_t(field)] = text;
+        }
+    return fields;
+}
+
+// What a shell command prints, its lines' ends as Unix's.
+std::string output_of(const std::string &command)
+{
+    std::string text;
+    FILE *pipe = popen(command.c_str(), "r");
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        text += c == '\r' ? "" : std::string(1, char(c));
+    if (pipe)
+        pclose(pipe);
+    return text;
+}
+
+// The Windows installer (VEXILO_WINDOWS_SETUP), run silently in a fresh
+// Wine prefix: the program in the user's own programs folder; a Start-menu
+// shortcut named vexilo that starts it with the desktop entry's options in
+// the user's Pictures folder, with its icon; an entry in the list of
+// installed programs. The program the shortcut names, started as it says,
+// shows the first frame, and S puts vexilo.png in the Pictures folder.
+// The uninstaller, run as that list says, then leaves nothing the
+// installer made, but the picture.
+TEST_F(e2e, InstalledOnWindows)
+{
+    const char *setup = std::getenv("VEXILO_WINDOWS_SETUP");
+    if (!setup)
+        GTEST_SKIP() << "no VEXILO_WINDOWS_SETUP";
+    ASSERT_EQ(std::system(("wine '" + std::string(setup) + "' /S").c_str()), 0);
+    const std::string named = output_of("wine cmd /c echo %USERNAME%"), user = named.substr(0, named.find('\n'));
+    const std::string home = "C:\\users\\" + user, folder = home + "\\AppData\\Local\\Programs\\vexilo";
+    const auto unix_path = [](const std::string &path) {
+        const std::string unix = output_of("winepath -u '" + path + "'");
+        return unix.substr(0, unix.find('\n'));
+    };
+    const std::string lnk =
+        unix_path(home + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\vexilo.lnk");
+    const auto [target, start, arguments, icon] = shortcut(lnk);
+    EXPECT_EQ(target, folder + "\\vexilo.exe");
+    EXPECT_EQ(start, home + "\\Pictures");
+    EXPECT_EQ(arguments, paced);
+    EXPECT_EQ(icon, target);
+    const std::string key = "'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vexilo'";
+    const std::string entry = output_of("wine reg query " + key);
+    for (const std::string &value : std::vector<std::string>{
+             "DisplayName    REG_SZ    vexilo\n", "DisplayVersion    REG_SZ    1.0.0\n",
+             "Publisher    REG_SZ    vexilo developers\n", "DisplayIcon    REG_SZ    " + target + ",0\n"})
+        EXPECT_NE(entry.find(value), entry.npos) << value << " not in " << entry;
+
+    program = unix_path(target), start_folder = unix_path(start), managed = true;
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro(arguments));
+    tap(XK_space);
+    draw_frame(frame.get(), FIRST);
+    EXPECT_TRUE(eventually([&] { return screen_shows(frame.get(), palette); })) << "no first frame";
+    const std::string picture = start_folder + "/vexilo.png";
+    tap(XK_s);
+    EXPECT_TRUE(eventually([&] { return png_shows(picture.c_str(), frame.get(), palette); }));
+    tap(XK_Escape);
+    EXPECT_EQ(ended_with().substr(0, 2), "0:");
+
+    const std::string quiet = entry.substr(entry.find("QuietUninstallString    REG_SZ    ") + 34);
+    ASSERT_EQ(std::system(("wine " + quiet.substr(0, quiet.find('\n'))).c_str()), 0);
+    EXPECT_TRUE(eventually([&] {
+        return !std::filesystem::exists(unix_path(folder)) && !std::filesystem::exists(lnk) &&
+               output_of("wine reg query " + key + " 2>&1").find("DisplayName") == std::string::npos;
+    })) << "the uninstaller left some of what the installer made";
+    EXPECT_TRUE(png_shows(picture.c_str(), frame.get(), palette)) << "the uninstaller took the picture";
 }
 
 } // namespace
