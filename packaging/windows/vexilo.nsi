@@ -3,8 +3,8 @@
 ; that starts the comfortable options in the Pictures folder, an entry in
 ; Windows' list of installed programs, and an uninstaller that removes
 ; what the installer made and nothing else (never a picture S saved).
-; makensis -DVERSION=1.0.0 -DPROGRAM=vexilo.exe -DICON=vexilo.ico
-;   -DREADME=README.md -DLICENCE=LICENSE -DOUTFILE=vexilo-1.0.0-setup.exe
+; makensis -DVERSION=1.0.0 -DFILES=folder -DICON=vexilo.ico -DOUTFILE=setup.exe
+; takes vexilo.exe, README.md and LICENSE.txt from FILES.
 Unicode true
 SetCompressor /SOLID lzma
 Target amd64-unicode
@@ -35,9 +35,9 @@ UninstPage instfiles
 Section
   SetShellVarContext current
   SetOutPath "$INSTDIR"
-  File "/oname=vexilo.exe" "${PROGRAM}"
-  File "/oname=README.md" "${README}"
-  File "/oname=LICENSE.txt" "${LICENCE}"
+  File "${FILES}/vexilo.exe"
+  File "${FILES}/README.md"
+  File "${FILES}/LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ; S saves where the program starts: in the Pictures folder, where
   ; people look for pictures.
