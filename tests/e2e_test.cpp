@@ -190,6 +190,8 @@ struct e2e : with_frame {
         event.xclient.data.l[0] = 2; // from a pager or task bar
         XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
         const bool made = property(root, "_NET_ACTIVE_WINDOW", 1) == std::vector{active};
+        if (black_borders)
+            return made; // full screen: the picture where the test expects it
         Window child = 0;
         XWindowAttributes shown = {};
         const bool placed = made && XTranslateCoordinates(display, active, root, 0, 0, &left, &top, &child) &&
@@ -431,8 +433,9 @@ TEST_F(e2e, ScaledOnTwoMonitors)
 // once made active: with the desktop entry's options, the intro and the
 // first frame in its window, pixel for pixel; ten quick taps of L, 5 ms
 // apart, take the limit to exactly 20, a tap of S saves that frame as a
-// PNG and a quick Escape quits, with status 0. Without a rate: Space, S and
-// Escape held, the frame saved as the PCX, status 0.
+// PNG and a quick Escape quits, with status 0. Full screen, the intro three
+// times larger in the middle, black around. Without
+// a rate: Space, S and Escape held, the frame saved as the PCX, status 0.
 TEST_F(e2e, OnWindows)
 {
     const char *windows_program = std::getenv("VEXILO_WINDOWS_PROGRAM");
@@ -450,6 +453,15 @@ TEST_F(e2e, OnWindows)
     tap(XK_Escape);
     EXPECT_EQ(ended_with().substr(0, 2), "0:");
 
+    // Full screen in the desktop's mode (1024 x 768): the intro at scale 3,
+    // centred. Its keys are not checked: under Wine the library's full
+    // screen does not always get the keyboard once made active.
+    scale = 3, left = 32, top = 84, black_borders = true;
+    ASSERT_NO_FATAL_FAILURE(start_at_the_intro("--fullscreen --rate 15"));
+    kill(-viewer, SIGKILL);
+    EXPECT_EQ(ended_with().substr(0, 7), "SIGKILL");
+
+    black_borders = false;
     ASSERT_NO_FATAL_FAILURE(start_at_the_intro("--window"));
     press(XK_space);
     draw_frame(frame.get(), FIRST);

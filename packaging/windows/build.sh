@@ -47,7 +47,7 @@ built() { cmake --build "$1" -j2 > "$1.log" 2>&1 || { tail -n 30 "$1.log" >&2; e
 if [ ! -f "$deps/lib/liballeg.a" ]; then
   rm -rf "$work/allegro" && mkdir -p "$work/allegro"
   tar -xzf "$work/allegro4.4.orig.tar.gz" -C "$work/allegro" --strip-components=1
-  # Two changes to the library's Windows code. Its keyboard asks
+  # Three changes to the library, for Windows. Its keyboard asks
   # DirectInput for an emulated keyboard,
   # GUID_SysKeyboardEm2, which Wine does not have: no key would ever reach
   # the program there. GUID_SysKeyboard is the system keyboard.
@@ -60,8 +60,14 @@ if [ ! -f "$deps/lib/liballeg.a" ]; then
   # takes each message without ever waiting.
   sed -i -e 's/while (PeekMessage(&msg, NULL, 0, 0, PM_NOREMOVE)) {/while (PeekMessage(\&msg, NULL, 0, 0, PM_REMOVE)) {/' \
     -e 's/if (GetMessage(&msg, NULL, 0, 0)) {/if (msg.message != WM_QUIT) {/' "$work/allegro/src/win/wwnd.c"
+  # And text and flood fills keep the address of a pixel in an unsigned
+  # long, which 64-bit Windows makes 32 bits: memory above 4 GB (Windows'
+  # address layout for 64-bit programs, and Wine 10's) crashed the first
+  # text drawn. uintptr_t holds it whole, as the rest of the library does.
+  sed -i 's/unsigned long addr;/uintptr_t addr;/' "$work/allegro/src/glyph.c" "$work/allegro/src/flood.c"
   grep -q '&GUID_SysKeyboard,' "$work/allegro/src/win/wkeybd.c" && grep -q 'PM_REMOVE)) {' "$work/allegro/src/win/wwnd.c" &&
-    grep -q 'if (msg.message != WM_QUIT) {' "$work/allegro/src/win/wwnd.c" ||
+    grep -q 'if (msg.message != WM_QUIT) {' "$work/allegro/src/win/wwnd.c" &&
+    ! grep -q 'unsigned long addr;' "$work/allegro/src/glyph.c" "$work/allegro/src/flood.c" ||
     { echo "build.sh: the library's source is not as expected" >&2; exit 1; }
   cmake -S "$work/allegro" -B "$work/allegro-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$deps" -DSHARED=OFF -DWANT_EXAMPLES=OFF -DWANT_TOOLS=OFF -DWANT_TESTS=OFF \
