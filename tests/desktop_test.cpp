@@ -12,11 +12,6 @@
 
 namespace {
 
-bool operator==(monitor a, monitor b)
-{
-    return a.size.width == b.size.width && a.size.height == b.size.height && a.x == b.x && a.y == b.y;
-}
-
 // The key repeat delay the user set, or none where key repeat is off. The
 // video mode where the library reads it, on a local display only, not over
 // TCP. The monitor at the corner, the one at (0, 0), and the primary: the
@@ -35,17 +30,17 @@ TEST(desktop, FromTheXServer)
     int count = 0;
     XRRMonitorInfo *listed = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
     ASSERT_TRUE(count == 2 && listed[0].x > 0 && listed[1].x == 0 && !listed[0].primary && !listed[1].primary);
-    const auto monitor_of = [](const XRRMonitorInfo &m) { return monitor{{m.width, m.height}, m.x, m.y}; };
+    const auto monitor_of = [](const XRRMonitorInfo &m) { return bits(monitor{{m.width, m.height}, m.x, m.y}); };
     const desktop_facts local = read_desktop();
-    EXPECT_TRUE(local.video_mode.width > 0 && local.at_corner == monitor_of(listed[1]) &&
-                local.primary == monitor_of(listed[0]));
+    EXPECT_TRUE(local.video_mode.width > 0 && bits(local.at_corner) == monitor_of(listed[1]) &&
+                bits(local.primary) == monitor_of(listed[0]));
     const std::string name = DisplayString(display);
     setenv("DISPLAY", ("localhost" + name.substr(name.find(':'))).c_str(), 1);
     const desktop_facts remote = read_desktop();
     setenv("DISPLAY", name.c_str(), 1);
-    EXPECT_TRUE(remote.video_mode.width == 0 && remote.at_corner == local.at_corner) << "over TCP";
+    EXPECT_TRUE(remote.video_mode.width == 0 && bits(remote.at_corner) == bits(local.at_corner)) << "over TCP";
     XRRSetOutputPrimary(display, DefaultRootWindow(display), listed[1].outputs[0]);
-    EXPECT_TRUE(delay().count() > 0 && read_desktop().primary == monitor_of(listed[1]));
+    EXPECT_TRUE(delay().count() > 0 && bits(read_desktop().primary) == monitor_of(listed[1]));
     XRRSetOutputPrimary(display, DefaultRootWindow(display), 0);
     XRRFreeMonitors(listed);
     XCloseDisplay(display);

@@ -71,31 +71,18 @@ inline long files_in(const char *folder) { return std::distance(std::filesystem:
 // saves) that goes with the test.
 struct with_frame : testing::Test {
     with_frame() { build_palette(palette); }
-    void SetUp() override { ASSERT_TRUE(entered) << "no scratch directory"; }
+    void SetUp() override { ASSERT_TRUE(entered) << "no scratch directory: " << error.message(); }
     ~with_frame() override
     {
-        enter(std::filesystem::temp_directory_path());
-        std::error_code error;
+        std::filesystem::current_path(std::filesystem::temp_directory_path(), error);
         std::filesystem::remove_all(directory, error);
     }
+    std::error_code error;
     // A new folder of this test's own in the system's temporary folder.
-    static std::filesystem::path new_directory()
-    {
-        std::error_code error;
-        for (std::random_device random;;)
-            if (const auto folder =
-                    std::filesystem::temp_directory_path() / ("vexilo-test-" + std::to_string(random()));
-                std::filesystem::create_directory(folder, error) || error)
-                return error ? std::filesystem::path() : folder;
-    }
-    static bool enter(const std::filesystem::path &folder)
-    {
-        std::error_code error;
-        std::filesystem::current_path(folder, error);
-        return !folder.empty() && !error;
-    }
-    const std::filesystem::path directory = new_directory();
-    const bool entered = enter(directory);
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path(error) / ("vexilo-test-" + std::to_string(std::random_device()()));
+    const bool entered = std::filesystem::create_directory(directory, error) &&
+                         (std::filesystem::current_path(directory, error), !error);
     PALETTE palette;
     const bitmap_ptr frame = new_frame();
 };
