@@ -89,6 +89,23 @@ const option &option_of(int code)
 
 std::string name_of(int code) { return option_of(code).name ? option_of(code).name : ""; }
 
+// Why getopt_long refused `word`: unknown, or the abbreviation of several
+// options ("option '--sc' is ambiguous; possibilities: '--scale'
+// '--screenshot'", as getopt's own message says).
+std::string unknown_or_ambiguous(const std::string &word)
+{
+    const std::string name = word.substr(0, word.find('='));
+    std::string possible;
+    int count = 0;
+    for (const option &known : LONG_OPTIONS)
+        if (known.name && name.size() > 2 && name.starts_with("--") &&
+            std::string(known.name).starts_with(name.substr(2)))
+            possible += std::string(" '--") + known.name + "'", ++count;
+    if (count > 1)
+        return "option '" + name + "' is ambiguous; possibilities:" + possible;
+    return "unknown option '" + word + "'";
+}
+
 // `text` as a number from `least` to `most`: ASCII digits only, no sign,
 // space, point or prefix.
 bool read_number(const char *text, int least, int most, int *number)
@@ -155,7 +172,7 @@ command_line read_command_line(int argc, char *argv[])
                 return refused("option '--" + name_of(optopt) + "' takes no value");
             if (optopt != 0)
                 return refused(std::string("unknown option '-") + char(optopt) + "'");
-            return refused(std::string("unknown option '") + argv[optind - 1] + "'");
+            return refused(unknown_or_ambiguous(argv[optind - 1]));
         }
     }
     // After "--", everything is an argument.

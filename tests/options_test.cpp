@@ -111,6 +111,7 @@ TEST(options, ReadLeftToRightForTheDesktop)
         {"--window --help --bogus", {}, "help"},
         {"--rate 5 --vers extra", {}, "version"},
         {"--bogus --help", {}, "unknown option '--bogus'"},
+        {"--sc=3", {}, "option '--sc' is ambiguous; possibilities: '--scale' '--screenshot'"},
         {"-w", {}, "unknown option '-w'"},
         {"--window=yes", {}, "option '--window' takes no value"},
         {"--scale", {}, "option '--scale' needs a value"},
