@@ -491,13 +491,9 @@ std::array<std::string, 4> shortcut(const std::string &lnk)
 // What a shell command prints, its lines' ends as Unix's.
 std::string output_of(const std::string &command)
 {
-    std::string text;
-    FILE *pipe = popen(command.c_str(), "r");
-    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
-        text += c == '\r' ? "" : std::string(1, char(c));
-    if (pipe)
-        pclose(pipe);
-    return text;
+    [[maybe_unused]] const int status = std::system((command + " >output 2>&1").c_str());
+    std::string text = read_file("output");
+    return std::erase(text, '\r'), text;
 }
 
 // The Windows installer (VEXILO_WINDOWS_SETUP), run silently in a fresh

@@ -8,9 +8,7 @@ for page in README.md docs/*.md; do
   grep -o '](\([^)]*\))' "$page" | sed 's/^](//; s/)$//' | grep -v '^[a-z]*:' | while read -r link; do
     file=${link%%#*} anchor=${link#*#}
     target=$(dirname "$page")/${file:-$(basename "$page")}
-    [ -e "$target" ] || echo "broken: $page: $link"
-    [ "$anchor" = "$link" ] || sed -n 's/^#\{1,6\} //p' "$target" | tr 'A-Z' 'a-z' | sed 's/[^a-z0-9 _-]//g; s/ /-/g' |
-      grep -qx -- "$anchor" || echo "broken: $page: $link"
-    echo link
+    { [ -e "$target" ] && { [ "$anchor" = "$link" ] || sed -n 's/^#\{1,6\} //p' "$target" | tr 'A-Z' 'a-z' |
+      sed 's/[^a-z0-9 _-]//g; s/ /-/g' | grep -qx -- "$anchor"; }; } && echo link || echo "broken: $page: $link"
   done
 done | sort | uniq -c
