@@ -460,34 +460,24 @@ TEST_F(e2e, OnWindows)
 
 namespace {
 
-// The shortcut's target, start folder, arguments and icon, read from the
+// The shortcut's target and strings, read from the
 // .lnk file as Microsoft's Shell Link format lays it out: a header, the
 // target's item list (skipped), the link's information (the target's
 // local path) and counted UTF-16 strings (ASCII here).
-std::array<std::string, 4> shortcut(const std::string &lnk)
+std::array<std::string, 6> shortcut(const std::string &lnk) // target, name, relative path, folder, arguments, icon
 {
     const std::string bytes = read_file(lnk);
     const auto u16 = [&](size_t at) {
         return at + 2 <= bytes.size() ? size_t(uint8_t(bytes[at]) | uint8_t(bytes[at + 1]) << 8) : 0;
     };
-    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
-    const size_t flags = u32(0x14);
-    size_t at = 0x4c + ((flags & 0x1) ? 2 + u16(0x4c) : 0);
-    std::array<std::string, 4> fields; // target, start folder, arguments, icon
-    if (flags & 0x2) {
-        fields[0] = bytes.c_str() + std::min(bytes.size(), at + u32(at + 16));
-        at += u32(at);
-    }
-    // The name, the relative path, the start folder, the arguments, the icon.
-    for (const auto &[flag, field] : {std::pair{0x4, -1}, {0x8, -1}, {0x10, 1}, {0x20, 2}, {0x40, 3}})
-        if (flags & flag) {
-            std::string text;
-            for (size_t i = 0, n = u16(at); i < n && u16(at + 2 + 2 * i) != 0; ++i) // Wine counts a last NUL
-                text += char(u16(at + 2 + 2 * i));
-            at += 2 + 2 * u16(at);
-            if (field >= 0)
-                fields[size_t(field)] = text;
-        }
+    const size_t flags = u16(0x14);
+    size_t at = 0x4c + (flags & 0x1 ? 2 + u16(0x4c) : 0);
+    std::array<std::string, 6> fields;
+    if (flags & 0x2) // the link's information, its size first, the local path's place at 16
+        fields[0] = bytes.c_str() + std::min(bytes.size(), at + u16(at + 16)), at += u16(at);
+    for (size_t field = 1; field < fields.size(); at += (flags >> (field + 1) & 1) ? 2 + 2 * u16(at) : 0, ++field)
+        for (size_t i = 0; (flags >> (field + 1) & 1) && i < u16(at) && u16(at + 2 + 2 * i); ++i) // Wine counts a NUL
+            fields[field] += char(u16(at + 2 + 2 * i));
     return fields;
 }
 
@@ -522,7 +512,7 @@ TEST_F(e2e, InstalledOnWindows)
     };
     const std::string lnk =
         unix_path(home + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\vexilo.lnk");
-    const auto [target, start, arguments, icon] = shortcut(lnk);
+    const auto [target, name, path, start, arguments, icon] = shortcut(lnk);
     EXPECT_EQ(target, folder + "\\vexilo.exe");
     EXPECT_EQ(start, home + "\\Pictures");
     EXPECT_EQ(arguments, paced);
