@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "close_button.h"
+#include "options.h"
 #include "termination.h"
 #include "window.h"
 
@@ -100,4 +102,51 @@ void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener *list
             return;
         sleep_until_report(listener, due);
     }
+}
+
+bool open_keyboard(int rate, std::chrono::milliseconds repeat_delay, loop_keyboard *keyboard, std::string *why)
+{
+    *keyboard = {};
+    if (rate == UNLIMITED_RATE)
+        return true;
+    keyboard->pace = {repeat_delay, pass_clock::duration(std::chrono::seconds(1)) / rate};
+    keyboard->listener = start_listening(why);
+    return keyboard->listener != nullptr;
+}
+
+void wait_at_the_intro(loop_keyboard &keyboard)
+{
+    if (keyboard.listener)
+        wait_for_action(keyboard.events, keyboard.pace, keyboard.listener);
+    else
+        while (!keypressed() && !quit_asked(key[KEY_ESC]))
+            let_the_window_run();
+}
+
+bool asked_to_quit(loop_keyboard &keyboard)
+{
+    if (!keyboard.listener)
+        return quit_asked(key[KEY_ESC]);
+    read_key_events(keyboard.events, keyboard.pace, keyboard.listener);
+    return quit_asked(keyboard.events.escape);
+}
+
+held_keys keys_of_the_pass(loop_keyboard &keyboard)
+{
+    return keyboard.listener ? take_actions(keyboard.events, pass_clock::now(), keyboard.pace) : keys_down();
+}
+
+void wait_for_the_next_pass(loop_keyboard &keyboard, bool redraw)
+{
+    if (!keyboard.listener)
+        let_the_window_run();
+    else if (!redraw)
+        wait_for_action(keyboard.events, keyboard.pace, keyboard.listener);
+}
+
+void close_keyboard(loop_keyboard &keyboard)
+{
+    if (keyboard.listener)
+        stop_listening(keyboard.listener);
+    keyboard.listener = nullptr;
 }

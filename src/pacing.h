@@ -1,13 +1,15 @@
 // What each pass of the frame loop reads of the keyboard and what ends the
-// loop; with a rate, the keyboard as events (key_reports.h): a press acts
-// at once and exactly once, a held key repeats at the rate once the
-// desktop's repeat delay is over, and the loop sleeps until something is
-// due.
+// loop, in the keyboard's two modes. Without a rate, the library's `key`
+// array on every pass. With one, the keyboard as events (key_reports.h): a
+// press acts at once and exactly once, a held key repeats at the rate once
+// the desktop's repeat delay is over, and the loop sleeps until something
+// is due.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "key_reports.h"
 #include "keys.h"
@@ -64,3 +66,37 @@ void read_key_events(paced_keyboard &keyboard, key_pace pace, key_listener *list
 // Sleeps until an action is due, Escape is pressed, the close button is
 // pressed or a termination signal comes; each wakes it at once.
 void wait_for_action(paced_keyboard &keyboard, key_pace pace, key_listener *listener);
+
+// The frame loop's keyboard, in either mode.
+struct loop_keyboard {
+    key_listener *listener; // null without a rate
+    key_pace pace;
+    paced_keyboard events; // with a rate
+};
+
+// Once the library's keyboard is installed. With a `rate` other than
+// UNLIMITED_RATE, listens to the keyboard's events, a held key repeating
+// `rate` times a second after `repeat_delay`; false where it cannot, `*why`
+// saying why.
+bool open_keyboard(int rate, std::chrono::milliseconds repeat_delay, loop_keyboard *keyboard, std::string *why);
+
+// Waits at the intro for a key, or for a request to quit. Without a rate,
+// the key stays in the library's key buffer on purpose: only held keys
+// matter from here on. With one, its press is an action of the first pass.
+void wait_at_the_intro(loop_keyboard &keyboard);
+
+// At the top of every pass: reads what has come, and whether the user asks
+// to quit (quit_asked()).
+bool asked_to_quit(loop_keyboard &keyboard);
+
+// The keys the pass acts on: without a rate those held now, with one
+// take_actions() now.
+held_keys keys_of_the_pass(loop_keyboard &keyboard);
+
+// At the end of a pass. Without a rate, gives the window its moment
+// (let_the_window_run()) and goes on. With one, unless `redraw`, sleeps
+// until a key asks for something.
+void wait_for_the_next_pass(loop_keyboard &keyboard, bool redraw);
+
+// Once the library has shut down.
+void close_keyboard(loop_keyboard &keyboard);

@@ -4,13 +4,14 @@
 #include "screenshot.h"
 
 #include <spng.h>
-#include <strings.h>
 
-#include <cerrno>
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "fractal/fractal.h"
@@ -106,10 +107,13 @@ bool encode_png(BITMAP *buffer, const PALETTE palette, std::vector<unsigned char
 
 bool format_of(const char *path, image_format *format)
 {
-    const size_t length = std::strlen(path);
-    const char *ending = path + (length < 4 ? 0 : length - 4);
-    *format = strcasecmp(ending, ".png") == 0 ? image_format::png : image_format::pcx;
-    return strcasecmp(ending, ".pcx") == 0 || *format == image_format::png;
+    const auto ends_in = [name = std::string_view(path)](std::string_view ending) {
+        return name.size() >= ending.size() &&
+               std::ranges::equal(name.substr(name.size() - ending.size()), ending,
+                                  [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    };
+    *format = ends_in(".png") ? image_format::png : image_format::pcx;
+    return ends_in(".pcx") || *format == image_format::png;
 }
 
 bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette)
@@ -121,10 +125,5 @@ bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette
         return false;
     const unsigned char *data = as_png ? png.data() : pcx.data;
     const size_t size = as_png ? png.size() : pcx.size;
-    errno = 0;
-    if (replace_file(file.path, data, size, temporary_file::anonymous))
-        return true;
-    // Only where anonymous files cannot be made: any other failure would
-    // come again, or has already put the new picture in place.
-    return errno == EOPNOTSUPP && replace_file(file.path, data, size, temporary_file::named);
+    return replace_file(file.path, data, size);
 }

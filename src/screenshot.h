@@ -23,11 +23,9 @@ bool format_of(const char *path, image_format *format);
 
 // Writes `buffer` (8-bit) with `palette` to `file`, encoded in memory: as
 // PCX through the library's PCX writer, or as an indexed PNG (libspng) of
-// the same pixels, its palette the 8-bit values the PCX holds. Replaces any
-// earlier file whole (replace_file): in an anonymous temporary file, or in
-// a named one where anonymous files cannot be made (a file system without
-// them). On failure, a picture the encoder refuses or too large to encode
-// included, returns false, once, and leaves the file and the directory as
-// they were, unless only the directory's flush failed, after the new
-// picture took the name whole.
+// the same pixels, its palette the 8-bit values the PCX holds, then put in
+// place of any earlier file whole (replace_file). On failure, a picture the
+// encoder refuses or too large to encode included, returns false, once, and
+// leaves the file and the folder as they were, unless only the last flush
+// failed, after the new picture took the name whole.
 bool save_screenshot(screenshot_file file, BITMAP *buffer, const PALETTE palette);

@@ -7,6 +7,7 @@
 #include <cstdarg>
 
 #include "helpers.h"
+#include "linux/replace_file_ways.h"
 #include "replace_file.h"
 #include "termination.h"
 
@@ -108,7 +109,7 @@ TEST_P(replacing, FailsOrReplacesTheFileWholeFlushedInOrder)
     const unsigned char bytes[2000] = {'n', 'e', 'w'};
     const auto replace = [&](const char *path, const char *refused, size_t most = 0, int error = 0) {
         calls = {refused, error, 0, {}, most, 0, 0};
-        return replace_file(path, bytes, sizeof bytes, GetParam());
+        return replace_file_by(path, bytes, sizeof bytes, GetParam());
     };
     std::ofstream("vexilo.pcx") << "the old picture";
     std::filesystem::create_directories("folder/inside");

@@ -38,9 +38,6 @@ struct key_listener {
 
 namespace {
 
-// The bit the library sets in a scancode that goes up.
-constexpr int RELEASED = 0x80;
-
 // The pipe's write end. The keyboard's callback takes no argument of its
 // own, so it can live nowhere else.
 std::atomic<int> report_end{-1};
@@ -58,15 +55,17 @@ void report(int scancode)
 }
 
 // The library's reading of the display, called with its lock held, by its
-// thread every 10 ms and by read_display(). Its own starts with a round
+// thread every 10 ms and by take_reports(). Its own starts with a round
 // trip to the server (XSync), whose reply would wake the wait each time:
 // here the round trip is made only once something has come, and the
-// library's reading then handles it as it always does.
+// library's reading then handles it as it always does. A flush sends what
+// the library's reading sent (a repaint), and can itself read what the
+// server sent meanwhile into Xlib's queue, where the wait would not see it:
+// so the queue is read after each flush, until it is empty after one.
 void read_without_round_trip()
 {
-    while (XEventsQueued(_xwin.display, QueuedAfterReading) > 0)
+    for (XFlush(_xwin.display); XEventsQueued(_xwin.display, QueuedAfterReading) > 0; XFlush(_xwin.display))
         _xwin_private_handle_input();
-    XFlush(_xwin.display);
 }
 
 // Hands the library's reading of the display to the function above, where
@@ -129,8 +128,7 @@ size_t take_reports(key_listener *listener, key_report *reports, size_t most)
     const size_t count = got > 0 ? size_t(got) / sizeof *records : 0;
     for (size_t i = 0; i < count; ++i) {
         const auto [ticks, scancode] = records[i];
-        reports[i] = {pass_clock::time_point(pass_clock::duration(ticks)), int(scancode & ~RELEASED),
-                      (scancode & RELEASED) == 0};
+        reports[i] = report_of(pass_clock::time_point(pass_clock::duration(ticks)), int(scancode));
     }
     return count;
 }

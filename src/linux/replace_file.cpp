@@ -1,10 +1,14 @@
-// Replaces a file by write-to-temporary, flush, rename, flush the directory.
+// Replaces a file on Linux: the bytes are written to a temporary file,
+// flushed, renamed over the file, and the folder flushed. Anonymous
+// temporary files first; named ones where the file system has none.
 //
 // While S is held the viewer rewrites its screenshot on every pass, so a kill
 // nearly always lands mid-save. The anonymous way therefore keeps the
 // temporary file nameless until it is complete, and the two calls between
 // which a name exists (link, rename) run in a child process of their own.
 #include "replace_file.h"
+
+#include "replace_file_ways.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -142,9 +146,19 @@ std::string temporary_name(const std::string &path)
     return path.substr(0, name) + "." + path.substr(name) + "." + std::to_string(getpid()) + ".tmp";
 }
 
-bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way)
+bool replace_file_by(const std::string &path, const unsigned char *data, size_t size, temporary_file way)
 {
     const bool replaced = way == temporary_file::anonymous ? replace_anonymously(path, data, size)
                                                            : replace_through_name(path, data, size);
     return replaced && sync_directory(directory_of(path));
+}
+
+bool replace_file(const std::string &path, const unsigned char *data, size_t size)
+{
+    errno = 0;
+    if (replace_file_by(path, data, size, temporary_file::anonymous))
+        return true;
+    // Only where anonymous files cannot be made: any other failure would
+    // come again, or has already put the new picture in place.
+    return errno == EOPNOTSUPP && replace_file_by(path, data, size, temporary_file::named);
 }

@@ -8,37 +8,22 @@
 // After xalleg.h, whose `_xwin` its lock macros use.
 #include <allegro/platform/aintunix.h>
 
-#include <atomic>
-
-#include "key_reports.h"
-
 namespace {
 
 constexpr const char *WINDOW_NAME = "vexilo";
-
-// Set by the library's input thread; the callback takes no argument, so the
-// flag can live nowhere else.
-std::atomic<bool> close_pressed{false};
-
-void note_close()
-{
-    close_pressed = true;
-    wake_the_wait();
-}
 
 } // namespace
 
 void name_window()
 {
-    // Kept for the window the library makes as it starts: set later, the
-    // class would reach only its inner window, which no window manager reads.
+    // The class too (the library's own is "allegro"), which docks match to
+    // the desktop entry. Kept for the window the library makes as it
+    // starts: set later, the class would reach only its inner window, which
+    // no window manager reads.
     xwin_set_window_name(WINDOW_NAME, WINDOW_NAME);
 }
 
-void watch_close_button() { set_close_button_callback(note_close); }
-
-bool window_closed() { return close_pressed; }
-
+// The library would send the frame at its next tick, up to 10 ms on.
 void send_frame()
 {
     XLOCK();
@@ -49,4 +34,6 @@ void send_frame()
 
 void let_the_window_run() {}
 
-void stop_following_focus() {}
+void before_the_library_shuts_down() {}
+
+const char *display_needed() { return "X display or console"; }

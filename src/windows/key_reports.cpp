@@ -1,7 +1,7 @@
 // The keyboard's reports on Windows: the library's callback, on its input
 // thread, queues each press and release as it comes and sets an event, on
 // which the wait sleeps; the close button and the termination requests
-// set it too.
+// set it too, the console's from a thread of Windows' own at any moment.
 #include "key_reports.h"
 
 #include <allegro.h>
@@ -9,21 +9,16 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <timeapi.h>
 
 namespace {
 
-// The bit the library sets in a scancode that goes up.
-constexpr int RELEASED = 0x80;
 // The finest pace Windows' waits keep, in ms.
 constexpr UINT WAIT_PRECISION = 1;
 
 } // namespace
 
-// Shared with the library's input thread under `lock`.
 struct key_listener {
-    SRWLOCK lock;
     HANDLE wake;
     std::array<key_report, 4096> queue; // were the loop ever this far behind, the newest would be lost
     size_t first, count;
@@ -31,21 +26,22 @@ struct key_listener {
 
 namespace {
 
-// The keyboard's callback takes no argument of its own, so the listener
-// can live nowhere else.
-std::atomic<key_listener *> listening{nullptr};
+// The listener, and the lock under which every thread uses it: a report
+// that has found it finishes before stop_listening() takes it away. The
+// keyboard's callback takes no argument of its own, so both can live
+// nowhere else.
+SRWLOCK lock = SRWLOCK_INIT;
+key_listener *listening = nullptr;
 
 void report(int scancode)
 {
-    key_listener *listener = listening;
-    if (!listener)
-        return;
-    AcquireSRWLockExclusive(&listener->lock);
-    if (listener->count < listener->queue.size())
-        listener->queue[(listener->first + listener->count++) % listener->queue.size()] = {
-            pass_clock::now(), scancode & ~RELEASED, (scancode & RELEASED) == 0};
-    ReleaseSRWLockExclusive(&listener->lock);
-    SetEvent(listener->wake);
+    const key_report reported = report_of(pass_clock::now(), scancode);
+    AcquireSRWLockExclusive(&lock);
+    if (listening && listening->count < listening->queue.size())
+        listening->queue[(listening->first + listening->count++) % listening->queue.size()] = reported;
+    if (listening)
+        SetEvent(listening->wake);
+    ReleaseSRWLockExclusive(&lock);
 }
 
 } // namespace
@@ -57,10 +53,12 @@ key_listener *start_listening(std::string *why)
         *why = "cannot make an event (error " + std::to_string(GetLastError()) + ")";
         return nullptr;
     }
-    auto *listener = new key_listener{SRWLOCK_INIT, wake, {}, 0, 0};
+    auto *listener = new key_listener{wake, {}, 0, 0};
     // Repeats fall due to the millisecond, not to Windows' tick of 15.6 ms.
     timeBeginPeriod(WAIT_PRECISION);
+    AcquireSRWLockExclusive(&lock);
     listening = listener;
+    ReleaseSRWLockExclusive(&lock);
     keyboard_lowlevel_callback = report;
     return listener;
 }
@@ -68,7 +66,9 @@ key_listener *start_listening(std::string *why)
 void stop_listening(key_listener *listener)
 {
     keyboard_lowlevel_callback = nullptr;
+    AcquireSRWLockExclusive(&lock);
     listening = nullptr;
+    ReleaseSRWLockExclusive(&lock);
     timeEndPeriod(WAIT_PRECISION);
     CloseHandle(listener->wake);
     delete listener;
@@ -82,13 +82,13 @@ void wake_the_wait()
 
 size_t take_reports(key_listener *listener, key_report *reports, size_t most)
 {
-    AcquireSRWLockExclusive(&listener->lock);
+    AcquireSRWLockExclusive(&lock);
     const size_t count = std::min(most, listener->count);
     for (size_t i = 0; i < count; ++i)
         reports[i] = listener->queue[(listener->first + i) % listener->queue.size()];
     listener->first = (listener->first + count) % listener->queue.size();
     listener->count -= count;
-    ReleaseSRWLockExclusive(&listener->lock);
+    ReleaseSRWLockExclusive(&lock);
     return count;
 }
 

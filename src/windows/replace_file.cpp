@@ -1,6 +1,7 @@
-// Replaces a file on Windows: the bytes go to a temporary file beside it,
-// are flushed to disk, and the temporary is then moved over the file in one
-// step, flushed through as well.
+// Replaces a file on Windows, which has no anonymous files: the bytes go to
+// temporary_name(path), are flushed to disk, and the temporary is then moved
+// over the file in one step, flushed through as well (no folder to flush,
+// no mode). A file made read-only is kept so.
 #include "replace_file.h"
 
 #include <windows.h>
@@ -72,13 +73,8 @@ std::string temporary_name(const std::string &path)
     return path.substr(0, name) + "." + path.substr(name) + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
 }
 
-bool replace_file(const std::string &path, const unsigned char *data, size_t size, temporary_file way)
+bool replace_file(const std::string &path, const unsigned char *data, size_t size)
 {
-    // Windows has no anonymous files.
-    if (way == temporary_file::anonymous) {
-        errno = EOPNOTSUPP;
-        return false;
-    }
     const std::wstring temp = wide(temporary_name(path)), target = wide(path);
     // A file made read-only is kept so, as Windows' own move over it does.
     const DWORD attributes = GetFileAttributesW(target.c_str());

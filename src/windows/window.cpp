@@ -1,6 +1,7 @@
 // The viewer's window on Windows. The library names it after the program,
 // vexilo, and gives it the icon named allegro_icon in the program's
-// resources, which are vexilo's own.
+// resources, which are vexilo's own. The library's window thread handles
+// its messages; these functions see to what that thread cannot.
 #include "window.h"
 
 #include <allegro.h>
@@ -8,28 +9,17 @@
 
 #include <atomic>
 
-#include "key_reports.h"
 #include "session_end.h"
 
 namespace {
 
-// Set by the library's window thread; the callback takes no argument, so
-// the flag can live nowhere else.
-std::atomic<bool> close_pressed{false};
-
 // Set once the library shuts down; read by its window thread.
 std::atomic<bool> shutting_down{false};
-
-void note_close()
-{
-    close_pressed = true;
-    wake_the_wait();
-}
 
 // The window's messages, before the library sees them: the end of the
 // session ends the viewer. During the library's shutdown, they go to
 // Windows' own handling, but for the window's end (see
-// stop_following_focus()).
+// before_the_library_shuts_down()).
 int on_window_message(HWND window, UINT message, WPARAM word, LPARAM value, int *result)
 {
     if (message == WM_ENDSESSION && word)
@@ -44,14 +34,19 @@ int on_window_message(HWND window, UINT message, WPARAM word, LPARAM value, int 
 
 void name_window() { win_set_msg_pre_proc(on_window_message); }
 
-void watch_close_button() { set_close_button_callback(note_close); }
-
-bool window_closed() { return close_pressed; }
-
 // The library's windowed driver copies each frame to the window as the
 // screen is released.
 void send_frame() {}
 
+// The library's window thread, and Windows' own threads, run beside the
+// spinning loop: under Wine, the window was never even shown otherwise.
 void let_the_window_run() { rest(0); }
 
-void stop_following_focus() { shutting_down = true; }
+// The library's window thread no longer handles the window's messages but
+// its end: its handlers (a loss or gain of focus, a repaint) wait for the
+// shutdown under way, which waits for the window's thread. Under Wine, the
+// shutdown's own change of the window's style moved the focus, and the
+// viewer hung for ever.
+void before_the_library_shuts_down() { shutting_down = true; }
+
+const char *display_needed() { return "desktop"; }
