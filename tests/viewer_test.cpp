@@ -190,6 +190,13 @@ TEST(pacing, EveryTapActsOnceAndHeldKeysRepeatAfterTheDelay)
     wait_for_action(keyboard, PACE, listener);
     EXPECT_LE(keyboard.next_repeat[KEY_L], reported + PACE.delay + PACE.period);
     EXPECT_TRUE(take_actions(keyboard, pass_clock::now(), PACE).down[KEY_L] && !keyboard.escape);
+    // A hundred reports at once, more than one take brings: each read once.
+    for (int tap = 0; tap < 50; ++tap)
+        for (const int released : {0, 0x80})
+            keyboard_lowlevel_callback((tap < 32 ? KEY_L : KEY_K) | released);
+    paced_keyboard many = {};
+    read_key_events(many, PACE, listener);
+    EXPECT_TRUE(many.due[KEY_L] == 32 && many.due[KEY_K] == 18) << many.due[KEY_L] << " and " << many.due[KEY_K];
     for (const int scancode : {int(KEY_ESC), int(KEY_L), KEY_ESC | 0x80, KEY_L | 0x80})
         keyboard_lowlevel_callback(scancode);
     read_key_events(keyboard, PACE, listener), take_actions(keyboard, pass_clock::now(), PACE);
