@@ -12,6 +12,7 @@
 #include "key_reports.h"
 #include "replace_file.h"
 #include "termination.h"
+#include "windows/session_end.h"
 
 namespace {
 
@@ -72,25 +73,39 @@ TEST(windows_desktop, TheKeyboardDelayAndAWindowsRoom)
 
 namespace {
 
-// A console event ends the viewer as Windows ends a program for it: Ctrl+C
-// (event 0), sent to a child of this test with a console of its own, is
-// seen between two passes, and the child then ends with
-// STATUS_CONTROL_C_EXIT. (Wine delivers no Ctrl+Break sent this way.)
-TEST(windows_termination, ConsoleEventsEndTheViewer)
+// A console event, and the end of the session, end the viewer as Windows
+// ends a program for them: Ctrl+C (event 0), sent to a child of this test
+// with a console of its own, or WM_ENDSESSION told to the window, is seen
+// between two passes (by a thread of the child's own here), and the child
+// then ends with STATUS_CONTROL_C_EXIT. Only a session that does end ends
+// it: the question whether it may (WM_QUERYENDSESSION) does not, nor a
+// session that goes on. (Wine delivers no Ctrl+Break sent this way.)
+TEST(windows_termination, ConsoleEventsAndTheSessionsEndEndTheViewer)
 {
-    if (const char *event = std::getenv("VEXILO_CONSOLE_EVENT")) { // the child
+    if (const char *ending = std::getenv("VEXILO_ENDING")) { // the child
         const termination_signals held = hold_termination_signals();
-        GenerateConsoleCtrlEvent(DWORD(std::atoi(event)), 0);
-        for (int tries = 0; pending_termination() == 0 && tries < 6000; ++tries)
-            Sleep(10);
+        int answer = 0;
+        on_window_message(nullptr, WM_QUERYENDSESSION, TRUE, 0, &answer);
+        on_window_message(nullptr, WM_ENDSESSION, FALSE, 0, &answer);
+        if (pending_termination() != 0)
+            std::exit(1);
+        std::thread frame_loop([] {
+            for (int tries = 0; pending_termination() == 0 && tries < 6000; ++tries)
+                Sleep(10);
+        });
+        if (ending == std::string("ctrl-c"))
+            GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+        else
+            on_window_message(nullptr, WM_ENDSESSION, TRUE, 0, &answer);
+        frame_loop.join();
         release_termination_signals(held);
         return;
     }
     wchar_t program[MAX_PATH];
     ASSERT_TRUE(GetModuleFileNameW(nullptr, program, MAX_PATH));
-    for (const DWORD event : {CTRL_C_EVENT}) {
-        SetEnvironmentVariableA("VEXILO_CONSOLE_EVENT", std::to_string(event).c_str());
-        std::wstring line = L"unit_tests --gtest_filter=windows_termination.ConsoleEventsEndTheViewer";
+    for (const char *ending : {"ctrl-c", "end of session"}) {
+        SetEnvironmentVariableA("VEXILO_ENDING", ending);
+        std::wstring line = L"unit_tests --gtest_filter=windows_termination.*";
         STARTUPINFOW start = {};
         start.cb = sizeof start;
         PROCESS_INFORMATION child = {};
@@ -99,10 +114,10 @@ TEST(windows_termination, ConsoleEventsEndTheViewer)
         DWORD status = 0;
         EXPECT_TRUE(WaitForSingleObject(child.hProcess, 120'000) == WAIT_OBJECT_0 &&
                     GetExitCodeProcess(child.hProcess, &status) && status == 0xC000013A)
-            << "event " << event << ": status " << std::hex << status;
+            << ending << ": status " << std::hex << status;
         TerminateProcess(child.hProcess, 1), CloseHandle(child.hProcess), CloseHandle(child.hThread);
     }
-    SetEnvironmentVariableA("VEXILO_CONSOLE_EVENT", nullptr);
+    SetEnvironmentVariableA("VEXILO_ENDING", nullptr);
 }
 
 // A report from a thread of Windows' own (the console's handler) can come

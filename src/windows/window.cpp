@@ -16,10 +16,10 @@ namespace {
 // Set once the library shuts down; read by its window thread.
 std::atomic<bool> shutting_down{false};
 
-// The window's messages, before the library sees them: the end of the
-// session ends the viewer. During the library's shutdown, they go to
-// Windows' own handling, but for the window's end (see
-// before_the_library_shuts_down()).
+} // namespace
+
+// During the library's shutdown, the window's messages go to Windows' own
+// handling, but for the window's end (see before_the_library_shuts_down()).
 int on_window_message(HWND window, UINT message, WPARAM word, LPARAM value, int *result)
 {
     if (message == WM_ENDSESSION && word)
@@ -29,8 +29,6 @@ int on_window_message(HWND window, UINT message, WPARAM word, LPARAM value, int 
     *result = message == WM_CLOSE ? 0 : int(DefWindowProcW(window, message, word, value));
     return 0;
 }
-
-} // namespace
 
 void name_window() { win_set_msg_pre_proc(on_window_message); }
 
