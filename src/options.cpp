@@ -29,52 +29,33 @@ constexpr option LONG_OPTIONS[] = {{"window", no_argument, nullptr, WINDOW},
 // ':': a missing value comes back as ':' and getopt_long prints nothing.
 constexpr const char *SHORT_OPTIONS = "-:";
 
+// A summary: the manual page, vexilo(1), is the full reference.
 constexpr const char *HELP_TEXT = R"(Usage: vexilo [OPTION]...
 Explore the Mandelbrot set with the keyboard, 320 x 200 pixels in 256 colours.
-
 With no option, vexilo runs as it always has: the screen the Allegro library
-picks (usually the whole of it), the picture shown 1:1, and a held key acting
-on every pass of the loop, which is thousands of times a second.
+picks, the picture 1:1, a held key acting on every pass of the loop.
 
 Options:
-  --window         show the picture in a window
-  --fullscreen     take the whole screen in the monitor's own mode, the
-                   picture in the middle of one monitor (the one the X
-                   server's video mode names, at the screen's top-left
-                   corner), as large as fits it (--scale auto), black around
-  --scale N        show each pixel of the picture as an N x N block, N from 1
-                   to %d: a window that size with --window; without it, N over
-                   1 takes the whole screen as --fullscreen does; with N over
-                   1, a picture larger than that monitor (90%% of the primary
-                   monitor, for a window) is refused
-  --scale auto     the largest N that fits that monitor (90%% of the primary
-                   monitor, for a window)
-  --rate N         a held key acts N times a second, N from 0 to %d (0, the
-                   default, means on every pass of the loop): every press
-                   acts at once and exactly once, and a key still held after
-                   the desktop's key repeat delay (set for the keyboard, so
-                   that keys repeat as they do in every other program) then
-                   acts N times a second; the idle viewer sleeps
-  --screenshot FILE
-                   S saves the picture as FILE, a PCX or a PNG picture (which
-                   today's image viewers open) as its name ends in .pcx or
-                   .png; without it, vexilo.pcx in the current directory
-  --help           show this help and exit
-  --version        show the version and exit
+  --window           show the picture in a window
+  --fullscreen       the whole screen in the monitor's own mode, the picture
+                     as large as fits one monitor, black around
+  --scale N          every pixel an N x N block, N from 1 to %d; a picture too
+                     large for its monitor is refused
+  --scale auto       the largest N that fits (in a window, 90%% of the monitor)
+  --rate N           a press acts once, at once; a held key acts N times a
+                     second after the desktop's repeat delay (0 to %d; 0, the
+                     default: on every pass)
+  --screenshot FILE  S saves FILE, a PCX or a PNG picture as its name ends
+                     (.pcx or .png); without it, vexilo.pcx
+  --help             show this help and exit
+  --version          show the version and exit
 
-Keys:
-  arrows           move the view five pixels that way
-  O                zoom in two times about the centre
-  I                zoom out to a 4 x 4 window around the centre
-  L / K            raise / lower the iteration limit by one (0 to 254)
-  S                save the picture (vexilo.pcx, or --screenshot's FILE)
-  Escape           quit (so does the window's close button, with --window)
+Keys: the arrows move the view, O zooms in, I zooms out, L and K raise and
+lower the iteration limit, S saves the picture, Escape quits (so does the
+close button, with --window).
 
-The monitor's mode is kept wherever the X server tells the screen's size; where
-it does not, or the monitor is smaller than the picture, the library is asked
-for a mode of the picture's own size, which it may get by switching the
-monitor's. The desktop entry starts
-vexilo --window --scale auto --rate 15 --screenshot vexilo.png.
+The desktop entry starts vexilo --window --scale auto --rate 15 --screenshot
+vexilo.png. More in the README, and on Linux in the manual page, vexilo(1).
 )";
 
 // The long option of `code`: the table's last entry, of no name, where none

@@ -1,8 +1,7 @@
 // Termination requests end the viewer as Escape does: between two passes of
 // the frame loop, through the ordinary shutdown, never from inside a signal
-// handler; then as the system ends a program for that request. On Linux,
-// SIGINT, SIGTERM, SIGHUP and SIGQUIT; on Windows, the console's Ctrl+C,
-// Ctrl+Break, close, logoff and shutdown, and the end of the session.
+// handler; then as the system ends a program for that request. Which
+// requests each system has is said in its termination.cpp.
 #pragma once
 
 // What the viewer found when it started.
@@ -16,15 +15,14 @@ struct termination_signals {
 // in every thread the library starts, so that they wait for the frame loop
 // instead of running the library's own handlers, which shut it down from
 // inside the signal and deadlock when it lands in the allocator or in
-// fork(). On Linux, also gives SIGCHLD its default action, so that the
-// screenshot's child can be waited for even where SIGCHLD was ignored.
+// fork().
 termination_signals hold_termination_signals();
 
 // After the library has started: ignores again, and no longer holds, the
 // requests that were ignored before it put its own handlers in their place.
 void keep_ignored(termination_signals held);
 
-// The request waiting to be acted on (a signal's number), or 0.
+// The request waiting to be acted on (non-zero), or 0.
 int pending_termination();
 
 // After shutdown: ends the viewer now if a request came, during the frame

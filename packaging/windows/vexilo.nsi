@@ -4,7 +4,7 @@
 ; Windows' list of installed programs, and an uninstaller that removes
 ; what the installer made and nothing else (never a picture S saved).
 ; makensis -DVERSION=1.0.0 -DFILES=folder -DICON=vexilo.ico -DOUTFILE=setup.exe
-; takes vexilo.exe, README.md and LICENSE.txt from FILES.
+; takes vexilo.exe, README.md, LICENSE.txt and the docs folder from FILES.
 Unicode true
 SetCompressor /SOLID lzma
 Target amd64-unicode
@@ -38,6 +38,7 @@ Section
   File "${FILES}/vexilo.exe"
   File "${FILES}/README.md"
   File "${FILES}/LICENSE.txt"
+  File /r "${FILES}/docs"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   ; S saves where the program starts: in the Pictures folder, where
   ; people look for pictures.
@@ -61,6 +62,7 @@ Section "Uninstall"
   Delete "$INSTDIR\vexilo.exe"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\LICENSE.txt"
+  RMDir /r "$INSTDIR\docs"
   Delete "$INSTDIR\uninstall.exe"
   ; Only if empty: nothing the user put there goes.
   RMDir "$INSTDIR"

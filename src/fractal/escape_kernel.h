@@ -34,7 +34,7 @@
 // blocks after it starts, and never where there is none.
 //
 // How many vectors, and how long the blocks, differs by path (kernel_shape):
-// each path's figures were chosen by measurement, as the README says.
+// each path's figures were chosen by measurement (docs/performance.md#measured).
 #pragma once
 
 #include <cstddef>
@@ -185,7 +185,7 @@ long long escape_groups(const double *c_re, double c_im, int count, int limit, i
 
 } // namespace
 
-// Each path's shape (measured, README: Performance) and so its group of
+// Each path's shape (docs/performance.md#measured) and so its group of
 // points, which divide a 320-point row.
 constexpr kernel_shape AVX512_SHAPE = {4, 8, 8}, AVX2_SHAPE = {5, 4, 12}, TWO_LANE_SHAPE = {4, 8, 8};
 constexpr int AVX512_GROUP = AVX512_SHAPE.vectors * 8, AVX2_GROUP = AVX2_SHAPE.vectors * 4,

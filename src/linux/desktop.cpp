@@ -1,5 +1,8 @@
-// Asking the X server about the desktop. The X headers, with their macros,
-// stay in this file.
+// Asking the X server about the desktop, over a short connection of the
+// viewer's own: the repeat delay from XKB, the video mode from the VidMode
+// extension (which the library reads on a local display only), the
+// monitors from RandR (1.5). X tells no window's room. The X headers, with
+// their macros, stay in this file.
 #include "desktop.h"
 
 #include <X11/XKBlib.h>

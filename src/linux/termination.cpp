@@ -1,4 +1,7 @@
-// Holding termination signals back until the frame loop can act on them.
+// Termination requests on Linux: SIGINT, SIGTERM, SIGHUP and SIGQUIT, held
+// back until the frame loop can act on them; a pending one is the signal's
+// number. SIGCHLD gets its default action as they are held, so that the
+// screenshot's child can be waited for even where SIGCHLD was ignored.
 //
 // They are never handled, only blocked and then seen with sigpending(): no
 // code of the viewer's or the library's runs inside a signal, and the
