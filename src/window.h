@@ -13,7 +13,9 @@ void name_window();
 void send_frame();
 
 // On every pass of the loop that spins (without a rate): gives the system
-// what it needs of that moment to keep the window alive beside the loop.
+// what it needs of that moment to keep the window alive beside the loop
+// (on Linux and Windows, nothing: their windows live on threads of their
+// own).
 void let_the_window_run();
 
 // Just before the library shuts down: whatever the window still needs
